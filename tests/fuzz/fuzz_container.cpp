@@ -1,0 +1,111 @@
+/* Fuzzes the container checks: ValidateContainer over an index and a data
+ * file made from the input, ParseChunkHeader on raw bytes, and
+ * IsSafeRelativePath. Nothing may read or write out of bounds, and what the
+ * checks accept must hold together: entries walked in order, no chunk over
+ * 1 MiB, no accepted name with a way out of its directory.
+ *
+ * Input: byte 0 selects the index form. Odd: the index is taken raw, the
+ * next (byte 1 % 4) * 268 bytes. Even: (byte 1 % 4) + 1 records are built,
+ * each from one length byte, that many name bytes and 4 size bytes. The rest
+ * of the input is the data file. */
+#include "setup/engine/container.h"
+
+#include <stdint.h>
+#include <stdlib.h>
+#include <string.h>
+#include <vector>
+
+struct Walk {
+  size_t entries;
+  size_t lastEntry;
+};
+
+static int Sink(void *context, size_t entry, const char *name, const unsigned char *bytes, size_t count)
+{
+  Walk *w = (Walk *)context;
+  if (!IsSafeRelativePath(name))
+    abort();
+  if (!bytes) {
+    if (w->entries && entry != w->lastEntry + 1)
+      abort();
+    w->entries++;
+    w->lastEntry = entry;
+    return 1;
+  }
+  if (entry != w->lastEntry)
+    abort();
+  volatile unsigned char sum = 0;
+  for (size_t i = 0; i < count; i++) /* every byte handed out must be readable */
+    sum = (unsigned char)(sum + bytes[i]);
+  return 1;
+}
+
+/* Independent statement of the name rule, to hold IsSafeRelativePath to. */
+static int LeavesDirectory(const char *s)
+{
+  if (!*s || *s == '\\' || *s == '/' || strchr(s, ':'))
+    return 1;
+  const char *start = s;
+  for (const char *p = s;; p++) {
+    if (*p == '\\' || *p == '/' || !*p) {
+      size_t n = (size_t)(p - start);
+      if (n == 2 && start[0] == '.' && start[1] == '.')
+        return 1;
+      if (!*p)
+        return 0;
+      start = p + 1;
+    }
+  }
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+  static std::vector<unsigned char> work(CFL_MAX_CHUNK);
+  if (size < 2)
+    return 0;
+  std::vector<unsigned char> index;
+  size_t at = 2;
+  if (data[0] & 1) {
+    size_t n = (size_t)(data[1] % 4) * CFI_ENTRY_SIZE;
+    if (n > size - at)
+      n = size - at;
+    index.assign(data + at, data + at + n);
+    at += n;
+  } else {
+    size_t records = (size_t)(data[1] % 4) + 1;
+    index.assign(records * CFI_ENTRY_SIZE, 0);
+    for (size_t r = 0; r < records && at < size; r++) {
+      size_t n = data[at++] % 16;
+      unsigned char *record = index.data() + r * CFI_ENTRY_SIZE;
+      for (size_t k = 0; k < n && at < size; k++)
+        record[k] = data[at++];
+      for (size_t k = 0; k < 4 && at < size; k++)
+        record[CFI_NAME_SIZE + k] = data[at++];
+    }
+  }
+  std::vector<unsigned char> file(data + at, data + size);
+
+  char reason[200];
+  Walk walk = {0, 0};
+  int ok = ValidateContainer(index.data(), index.size(), file.data(), file.size(), work.data(),
+                             Sink, &walk, reason, sizeof reason);
+  if (ok && walk.entries != index.size() / CFI_ENTRY_SIZE)
+    abort();
+  if (!ok && !memchr(reason, 0, sizeof reason))
+    abort();
+
+  if (file.size() >= CFL_HEADER_SIZE) {
+    uint32_t expanded, payload;
+    int32_t stored;
+    uint32_t left = (uint32_t)file.size();
+    if (ParseChunkHeader(file.data(), left, &expanded, &stored, &payload, reason, sizeof reason) &&
+        (expanded > CFL_MAX_CHUNK || payload > CFL_MAX_CHUNK || CFL_HEADER_SIZE + payload > left))
+      abort();
+  }
+
+  std::vector<char> name(data, data + size);
+  name.push_back(0);
+  if (IsSafeRelativePath(name.data()) && LeavesDirectory(name.data()))
+    abort();
+  return 0;
+}
