@@ -259,7 +259,7 @@ def vignette(size, margin=0.28, shape=3.0):
 
 
 def dance_floor(size, top, colour_a=(255, 45, 190), colour_b=(40, 230, 255), base_col=(8, 4, 18), lines=14, rows=7):
-    """RGBA layer: dark glossy floor from y=top down with a perspective grid of neon lines."""
+    """RGBA layer: dark glossy floor from y=top down with a neon grid receding to a vanishing point."""
     w, h = size
     layer = Image.new("RGBA", size, (0, 0, 0, 0))
     d = ImageDraw.Draw(layer)
@@ -352,8 +352,8 @@ def foil_texture(size, cell, seed, warm=(255, 110, 210), cool=(90, 220, 255), br
         n = math.sqrt(nx_ * nx_ + ny_ * ny_ + nz_ * nz_) or 1.0
         nx_, ny_, nz_ = nx_ / n, ny_ / n, nz_ / n
         diff = max(0.0, nx_ * lx + ny_ * ly + nz_ * lz)
-        spec = max(0.0, nx_ * hx + ny_ * hy + nz_ * hz) ** 24
-        v = (55 + 150 * diff) * bright + 200 * spec
+        gloss = max(0.0, nx_ * hx + ny_ * hy + nz_ * hz) ** 24
+        v = (55 + 150 * diff) * bright + 200 * gloss
         grey = (v * 0.97, v * 0.98, v * 1.04)
         tint = warm if nx_ < 0 else cool
         t = min(0.55, abs(nx_) * 0.9)

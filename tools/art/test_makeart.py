@@ -12,6 +12,7 @@ import sys
 import unittest
 import wave
 
+sys.dont_write_bytecode = True  # importing makeart must not leave __pycache__ in the tree
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.normpath(os.path.join(HERE, "..", ".."))
 
