@@ -1,0 +1,89 @@
+/* File operations that report their own failures through ShowError, so that
+ * callers only test for null or 0. */
+#include "common/general.h"
+#include <string.h>
+
+static char messageText[512];
+
+/* The failure text, an empty line, then the file name as the caller gave it.
+ * The buffer holds any name of up to 260 characters. */
+static void ShowFileError(const char *failure, const char *name)
+{
+    lstrcpynA(messageText, failure, sizeof(messageText));
+    size_t used = strlen(messageText);
+    const char *middle = "\n\nThe file is called ";
+    lstrcpynA(messageText + used, middle, (int)(sizeof(messageText) - used));
+    used = strlen(messageText);
+    lstrcpynA(messageText + used, name, (int)(sizeof(messageText) - used));
+    ShowError(messageText);
+}
+
+HANDLE OpenFileForRead(const char *name)
+{
+    HANDLE file = CreateFileA(name, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, NULL);
+    if (file == INVALID_HANDLE_VALUE) {
+        ShowFileError("Could not open/read from a file that was asked for.", name);
+        return NULL;
+    }
+    return file;
+}
+
+HANDLE CreateFileForWrite(const char *name)
+{
+    HANDLE file = CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file == INVALID_HANDLE_VALUE) {
+        ShowFileError("Could not create a file that was asked for.", name);
+        return NULL;
+    }
+    return file;
+}
+
+HANDLE *CloseFile(HANDLE *file)
+{
+    if (*file)
+        CloseHandle(*file);
+    *file = NULL;
+    return file;
+}
+
+int ReadFromFile(HANDLE file, void *buffer, DWORD count)
+{
+    DWORD done = 0;
+    if (!ReadFile(file, buffer, count, &done, NULL)) {
+        ShowError("Could not open/read from a file that was asked for.");
+        return 0;
+    }
+    if (done != count) {
+        ShowError("File reading problem, not enough information was read.");
+        return 0;
+    }
+    return 1;
+}
+
+int WriteToFile(HANDLE file, const void *data, DWORD count)
+{
+    DWORD done = 0;
+    if (!WriteFile(file, data, count, &done, NULL)) {
+        ShowError("Unable to write information to a file.");
+        return 0;
+    }
+    if (done != count) {
+        ShowError("File writing problem, not enough information was written.");
+        return 0;
+    }
+    return 1;
+}
+
+DWORD GetSizeOfFile(HANDLE file)
+{
+    DWORD size = GetFileSize(file, NULL);
+    /* 0xFFFFFFFF is also a valid low word of a 4 GB file; only then does the
+     * last error tell the two apart. */
+    if (size == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) {
+        ShowError("Could not determine the size of one of the files that is needed.");
+        return 0;
+    }
+    return size;
+}

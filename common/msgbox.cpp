@@ -1,0 +1,18 @@
+/* The one door for message boxes. */
+#include "common/general.h"
+
+static MessageBoxHook messageBoxHook;
+
+int ShowMessageBox(HWND owner, const char *text, const char *caption, UINT style)
+{
+    if (messageBoxHook)
+        return messageBoxHook(owner, text, caption, style);
+    return MessageBoxA(owner, text, caption, style);
+}
+
+MessageBoxHook SetMessageBoxHook(MessageBoxHook hook)
+{
+    MessageBoxHook previous = messageBoxHook;
+    messageBoxHook = hook;
+    return previous;
+}

@@ -1,0 +1,177 @@
+# Shared shell helpers for scripts/test, scripts/demo, scripts/scenario and friends.
+# Source it; it defines functions only (plus TT_ROOT and TT_BUILD).
+
+TT_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+TT_BUILD=${TT_BUILD:-$TT_ROOT/build}
+export WINEDEBUG=${WINEDEBUG:--all}
+# Wine must never ask to install Mono or Gecko, and never touch ~/.wine.
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+
+tt_log() { printf '== %s\n' "$*" >&2; }
+
+# Can this machine run 32-bit x86 code? Some virtual machines (paravirtualised
+# ones among them) cannot switch to 32-bit code segments at all, which rules
+# out 32-bit Wine and Wine's WoW64 alike. A nine-instruction i386 ELF that
+# only calls exit(0) answers the question without any package installed.
+tt_can_run_i386() {
+  local f=${TMPDIR:-/tmp}/tt-i386-probe.$$
+  printf '\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00' > "$f"
+  printf '\x02\x00\x03\x00\x01\x00\x00\x00\x54\x80\x04\x08\x34\x00\x00\x00' >> "$f"
+  printf '\x00\x00\x00\x00\x00\x00\x00\x00\x34\x00\x20\x00\x01\x00\x00\x00' >> "$f"
+  printf '\x00\x00\x00\x00\x01\x00\x00\x00\x00\x00\x00\x00\x00\x80\x04\x08' >> "$f"
+  printf '\x00\x80\x04\x08\x5d\x00\x00\x00\x5d\x00\x00\x00\x05\x00\x00\x00' >> "$f"
+  printf '\x00\x10\x00\x00\xb8\x01\x00\x00\x00\x31\xdb\xcd\x80' >> "$f"
+  chmod +x "$f"
+  local ok=1
+  "$f" >/dev/null 2>&1 && ok=0
+  rm -f "$f"
+  return $ok
+}
+
+# The architecture whose EXEs the tests run under Wine: i686, the shipped one,
+# where the machine runs 32-bit code; x86_64 builds of the same sources elsewhere.
+# TT_TEST_ARCH may be set by hand to force one.
+tt_test_arch() {
+  if [ -z "${TT_TEST_ARCH:-}" ]; then
+    if tt_can_run_i386; then TT_TEST_ARCH=i686; else TT_TEST_ARCH=x86_64; fi
+    export TT_TEST_ARCH
+  fi
+  echo "$TT_TEST_ARCH"
+}
+
+# Installs what the build and the tests need, when something is missing.
+# Quick when everything is there already.
+tt_install_deps() {
+  local arch need=0 cmd
+  arch=$(tt_test_arch)
+  for cmd in cmake i686-w64-mingw32-g++-posix x86_64-w64-mingw32-g++-posix i686-w64-mingw32-windres \
+             Xvfb xwd convert clang g++ python3; do
+    command -v "$cmd" >/dev/null 2>&1 || need=1
+  done
+  if [ "$arch" = i686 ]; then [ -x /usr/lib/wine/wine ] || need=1
+  else [ -x /usr/lib/wine/wine64 ] || need=1; fi
+  [ -d /usr/src/googletest ] || need=1
+  [ -f /usr/include/gtest/gtest.h ] || need=1
+  python3 -c 'import PIL' >/dev/null 2>&1 || need=1
+  dpkg -s libclang-rt-14-dev >/dev/null 2>&1 || need=1
+  [ "$need" = 1 ] || return 0
+  if [ "$(id -u)" != 0 ]; then
+    echo "missing packages; run as root once so that apt-get can install them" >&2
+    return 1
+  fi
+  tt_log "installing packages (a few minutes on a fresh machine)"
+  export DEBIAN_FRONTEND=noninteractive
+  local winepkgs="wine64"
+  if [ "$arch" = i686 ]; then
+    dpkg --add-architecture i386
+    winepkgs="wine wine32:i386"
+  fi
+  apt-get update -q >/dev/null
+  apt-get install -y -q --no-install-recommends $winepkgs \
+    g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 \
+    g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 \
+    cmake make g++ clang libclang-rt-14-dev googletest libgtest-dev \
+    xvfb x11-apps x11-utils imagemagick python3 python3-pil fonts-dejavu-core \
+    xauth procps >/dev/null
+}
+
+# The Wine loader and server for the test architecture. Debian's /usr/bin/wine
+# prefers the 32-bit loader whenever it is installed, so call them directly.
+tt_wine_loader() {
+  if [ "$(tt_test_arch)" = i686 ]; then echo /usr/lib/wine/wine; else echo /usr/lib/wine/wine64; fi
+}
+tt_wineserver_bin() {
+  if [ "$(tt_test_arch)" = i686 ]; then
+    [ -x /usr/lib/wine/wineserver32 ] && { echo /usr/lib/wine/wineserver32; return; }
+    echo /usr/lib/wine/wineserver
+  else
+    echo /usr/lib/wine/wineserver64
+  fi
+}
+tt_wine() {
+  WINELOADER=$(tt_wine_loader) "$(tt_wine_loader)" "$@"
+}
+tt_wineserver() {
+  "$(tt_wineserver_bin)" "$@"
+}
+
+# Starts a private X server for windows that the tests open, and exports DISPLAY.
+# TT_XVFB_PID holds its process so that the caller can end it.
+tt_start_xvfb() {
+  local n
+  for n in $(seq 90 140); do
+    [ -e /tmp/.X$n-lock ] && continue
+    Xvfb :$n -screen 0 "${TT_SCREEN:-800x600x24}" -nolisten tcp >/dev/null 2>&1 &
+    TT_XVFB_PID=$!
+    local i
+    for i in $(seq 1 50); do
+      [ -e /tmp/.X11-unix/X$n ] && { export DISPLAY=:$n; return 0; }
+      kill -0 "$TT_XVFB_PID" 2>/dev/null || break
+      sleep 0.1
+    done
+  done
+  echo "could not start Xvfb" >&2
+  return 1
+}
+
+tt_stop_xvfb() {
+  [ -n "${TT_XVFB_PID:-}" ] && kill "$TT_XVFB_PID" 2>/dev/null
+  TT_XVFB_PID=
+}
+
+# A template prefix is made once per build tree and copied for every run:
+# wineboot costs many seconds, a copy a fraction of one.
+tt_template_prefix() {
+  local tpl=$TT_BUILD/wine-template-$(tt_test_arch)
+  if [ ! -f "$tpl/.ready" ]; then
+    rm -rf "$tpl"
+    mkdir -p "$TT_BUILD"
+    tt_log "making a Windows 95 Wine prefix template"
+    local winearch=win64
+    [ "$(tt_test_arch)" = i686 ] && winearch=win32
+    WINEARCH=$winearch WINEPREFIX=$tpl tt_wine wineboot -i >/dev/null 2>&1 || return 1
+    # What winecfg -v win95 writes; reg.exe does it the same on every Wine.
+    WINEPREFIX=$tpl tt_wine reg add 'HKCU\Software\Wine' /v Version /d win95 /f >/dev/null 2>&1
+    WINEPREFIX=$tpl tt_wine reg add 'HKLM\Software\Wine\Drives' /v d: /d cdrom /f >/dev/null 2>&1
+    WINEPREFIX=$tpl tt_wineserver -w
+    touch "$tpl/.ready"
+  fi
+  echo "$tpl"
+}
+
+# tt_make_prefix DIR CD_DIR: a throwaway 32-bit Windows 95 prefix at DIR, with
+# CD_DIR as drive D: of type CD-ROM. Exports WINEPREFIX and WINEARCH.
+tt_make_prefix() {
+  local dir=$1 cd=$2 tpl
+  tpl=$(tt_template_prefix) || return 1
+  rm -rf "$dir"
+  mkdir -p "$(dirname "$dir")"
+  cp -a "$tpl" "$dir"
+  rm -f "$dir/.ready" "$dir/dosdevices/d:" "$dir/dosdevices/d::"
+  ln -s "$(cd "$cd" && pwd)" "$dir/dosdevices/d:"
+  export WINEPREFIX=$dir
+  export WINELOADER=$(tt_wine_loader)
+}
+
+# Starts the wineserver that every program of the run shares.
+tt_start_wineserver() {
+  tt_wineserver -p >/dev/null 2>&1
+}
+
+# Ends every Wine process of the current prefix and removes the prefix.
+tt_end_prefix() {
+  [ -n "${WINEPREFIX:-}" ] || return 0
+  tt_wineserver -k >/dev/null 2>&1
+  tt_wineserver -w >/dev/null 2>&1
+  case "$WINEPREFIX" in
+    "$HOME/.wine"|"") ;;
+    *) rm -rf "$WINEPREFIX" ;;
+  esac
+}
+
+# tt_screenshot FILE.png: what the private X server shows now.
+tt_screenshot() {
+  xwd -root -silent -display "$DISPLAY" | convert xwd:- "$1"
+}
+
+tt_test_arch >/dev/null

@@ -1,0 +1,48 @@
+/*
+ * QVX.INF, the settings file that ties the setup to the game: the settings
+ * record, the language table, reading and writing.
+ */
+#ifndef SETTINGS_H
+#define SETTINGS_H
+
+#include "common/general.h"
+#include "settings/linesyntax.h"
+
+enum { OPTION_COUNT = 6, KEY_COUNT = 29, SETTINGS_KEY_LIST = 43 };
+
+struct GameSettings {
+    char *SettingsText;             /* the whole file as last read, not terminated */
+    DWORD SettingsTextLength;
+    LONG OptionMinMemoryKb[OPTION_COUNT];
+    LONG OptionMinSpeedMhz[OPTION_COUNT];
+    LONG OptionOn[OPTION_COUNT];
+    DWORD MinMemoryKb;
+    LONG TracksExpected;
+    LONG KeyScanCodes[KEY_COUNT];
+    char InstalledFile[260];
+    LONG LanguageIndex;             /* constant of the build: 6, Spanish */
+};
+
+/* gamesettings.cpp */
+extern GameSettings gameSettings;
+extern const char *const optionKeys[OPTION_COUNT];
+extern const char *const keyBindingKeys[KEY_COUNT];
+extern const char *const languageDirectories[8];   /* index 1-7; 0 has none */
+const char *LanguageDirectory(void);                 /* of this build */
+int ReadSettings(int fromInstallDir);
+void DiscardSettingsText(void);
+long GetSettingNumber(const char *key);
+int GetSettingText(const char *key, char *field, int capacity);
+int GetSettingFlag(const char *key);
+
+/* setupmessage.cpp: Outfitter's own boxes, caption "Configuración" */
+extern const char setupCaption[];
+int SetupMessage(const char *text, UINT style);
+
+/* writesettings.cpp */
+int WriteTextLine(HANDLE file, const char *text);
+int WriteKeyValueLine(HANDLE file, const char *key, const char *value);
+int WriteOptionLine(HANDLE file, const char *line, int on);
+int WriteSettings(void);
+
+#endif
