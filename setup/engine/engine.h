@@ -18,6 +18,27 @@ extern char directXPath[260];
 extern char sourceDriveText[2];       /* the letter alone */
 extern char recordedDirectory[260];   /* from the install record; empty when none */
 #define sourceDrive (cdDataDirectory[0])
+extern char searchStatusText[256];    /* status line of the search and the copy */
 void SetSourceDrive(char letter);
+int FileExists(const char *path);
+int CreateDirectoryPath(const char *path);
+int DirectoryHoldsFile(const char *pattern, const char *name);
+int SearchDirectoryTree(const char *directory, const char *name);
+int FindInstalledGame(const char *marker);
+
+/* copylist.cpp */
+extern LONG bytesTotal;
+extern LONG bytesCopied;
+int CopyListedFiles(void);
+LONG TotalListedSize(void);
+int ParseListLine(const char *text, long remaining, char *source, char *destination);
+int IsFileIncluded(const char *source);
+int CopyListedFile(const char *source, char *destination);
+int CopyFileData(BYTE *input, BYTE *output, HANDLE source, const char *sourcePath,
+                 const char *destination, DWORD size);
+
+/* deletetree.cpp */
+int DeleteInstalledFiles(void);
+int RemoveInstalledDirectories(void);
 
 #endif

@@ -15,5 +15,54 @@ extern int RunMode;
 extern char uninstallDrive;
 extern int installationLocated;
 extern int rebootNeeded;
+char *SkipProgramPath(char *commandLine);
+int CheckWindowsVersion(void);
+void ReadCommandLine(char *arguments);       /* sets RunMode, uninstallDrive and the CD drive */
+void AskFirstQuestion(void);                 /* posts the flow message or ends the program */
+
+/* mainwindow.cpp */
+extern int lowColour;
+extern HFONT titleFont;
+extern HFONT textFont;
+extern const char *statusText;
+extern BitmapImage primaryBackground;        /* loaded in colour, the progress reveals from it */
+extern BitmapImage displayedBackground;      /* the one painted; grey until revealed */
+int RegisterMainWindowClass(void);
+HWND CreateMainWindow(int showCommand);
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+/* bitmappair.cpp: Outfitter's edition of the bitmap loader */
+int LoadBitmapPair(const char *name, BitmapImage *primary, BitmapImage *secondary);
+int MakeMonochrome(BitmapImage *image);
+
+/* pages.cpp */
+enum { IDC_PATH = 1001, IDC_NEXT = 1002, IDC_BACK = 1003, IDC_TITLE = 1004, IDC_TEXT = 1005,
+       IDC_CANCEL = 1018, IDC_PICTURE = 1019 };
+struct PageDescription {
+    int backEnabled, nextEnabled, cancelEnabled;
+    const char *backLabel, *nextLabel, *cancelLabel;
+    const char *title, *text;
+    int defaultButton;
+    int bitmap;
+};
+extern PageDescription page;
+void SetPage(int backEnabled, int nextEnabled, int cancelEnabled, const char *backLabel,
+             const char *nextLabel, const char *cancelLabel, const char *title, const char *text,
+             int defaultButton, int bitmap);
+int ShowPage(void);
+void InitPageDialog(HWND dialog);
+int ConfirmCancel(void);                     /* 1 when the user really wants to leave */
+INT_PTR CALLBACK PageDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+/* progress.cpp */
+extern HWND progressBar;
+extern char percentageText[16];
+extern LONG revealedRows;
+extern LONG pictureRows;
+void ResetProgress(void);
+int OpenProgress(void);
+int ProgressStep(void);
+int CloseProgress(void);
+void SetStatusText(const char *text);
 
 #endif

@@ -1,0 +1,26 @@
+/*
+ * Windows integration: the install records in the registry, the program group
+ * over DDE, DirectX installation and the relaunch from the temporary directory.
+ */
+#ifndef INTEGRATION_H
+#define INTEGRATION_H
+
+#include "common/general.h"
+
+/* records.cpp */
+extern const char publisherKey[];     /* SOFTWARE\Vornhollow Entertainment */
+extern const char uninstallKey[];
+extern const char gameTitle[];        /* "Tinfoil Tango" */
+void WriteInstallRecords(void);
+int ReadInstallRecord(void);
+void DeleteInstallRecords(void);
+
+/* progman.cpp */
+int ProgramGroupPage(void);
+int DeleteProgramGroup(void);
+int OpenProgramManager(void);
+int CloseProgramManager(void);
+int SendProgramManagerCommand(const char *command);
+int AddGroupItem(const char *text, const char *name, const char *icon, int prefixKind);
+
+#endif
