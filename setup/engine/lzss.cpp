@@ -48,7 +48,7 @@ static inline size_t ReferenceDistance(size_t pos, unsigned offset)
 static inline void CopyReference(unsigned char *dst, size_t distance, unsigned length)
 {
   const unsigned char *src = dst - distance;
-  if (distance >= 16) {
+  if (__builtin_expect(distance >= 16, 1)) {
     Copy16(dst, src);
     Copy16(dst + 16, src + 16);
   } else if (distance >= 8) {
@@ -116,7 +116,7 @@ int LzssDecode(const unsigned char *input, size_t inputLength,
       unsigned length = (b1 & 0x0F) + LZSS_MIN_MATCH;
       size_t pos = (size_t)(op - output);
       size_t distance = ReferenceDistance(pos, b0 | ((b1 & 0xF0) << 4));
-      if (distance <= pos)
+      if (__builtin_expect(distance <= pos, 1))
         CopyReference(op, distance, length);
       else
         CopyReferenceCareful(output, pos, distance, length, length);

@@ -12,7 +12,6 @@
 #include "setup/engine/lzss.h"
 
 #include <stdint.h>
-#include <string.h>
 #include <vector>
 
 #define HASH_BITS 15
@@ -34,9 +33,8 @@ size_t LzssEncode(const unsigned char *input, size_t length, unsigned char *outp
 {
   if (chainDepth <= 0)
     chainDepth = 128;
-  std::vector<unsigned char> buffer(ZERO_HISTORY + length);
-  if (length)
-    memcpy(buffer.data() + ZERO_HISTORY, input, length);
+  std::vector<unsigned char> buffer(ZERO_HISTORY, 0);
+  buffer.insert(buffer.end(), input, input + length);
   const unsigned char *buf = buffer.data();
   const size_t end = ZERO_HISTORY + length;
   std::vector<int32_t> head((size_t)1 << HASH_BITS, -1);
