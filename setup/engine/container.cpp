@@ -148,13 +148,14 @@ int ValidateContainer(const unsigned char *index, size_t indexSize,
   size_t entries = indexSize / CFI_ENTRY_SIZE;
   size_t at = 0; /* position in the data file */
   for (size_t e = 0; e < entries; e++) {
-    uint32_t entrySize, chunkFlag, body;
+    uint32_t entrySize = 0, chunkFlag = 0, body = 0;
     if (!ReadIndexEntry(index, indexSize, e, name, &entrySize, reason, reasonSize))
       return 0;
     if (entrySize > dataSize - at)
       return Refuse(reason, reasonSize, "entry %lu (%s) at byte %lu: size %lu runs past the data file (%lu bytes)",
                     (unsigned long)e, name, (unsigned long)at, (unsigned long)entrySize, (unsigned long)dataSize);
-    ParseEntryHeader(data + at, entrySize, &chunkFlag, &body, why, sizeof why);
+    if (!ParseEntryHeader(data + at, entrySize, &chunkFlag, &body, why, sizeof why))
+      return Refuse(reason, reasonSize, "entry %lu (%s): %s", (unsigned long)e, name, why);
     at += CFL_HEADER_SIZE;
     if (sink && !sink(context, e, name, NULL, 0))
       return Refuse(reason, reasonSize, "entry %lu (%s): refused by the caller", (unsigned long)e, name);
