@@ -258,13 +258,6 @@ TEST(CheckDecodedChunk, AcceptsOnlyACompleteStreamOfTheRightLength)
   EXPECT_STREQ("LZSS payload expands to 99 bytes instead of 100", reason);
 }
 
-TEST(ReadLe32, IsLittleEndianByteByByte)
-{
-  const unsigned char bytes[] = {0x78, 0x56, 0x34, 0x12, 0xFF, 0xFF, 0xFF, 0xFF};
-  EXPECT_EQ(0x12345678u, ReadLe32(bytes));
-  EXPECT_EQ(0xFFFFFFFFu, ReadLe32(bytes + 4));
-}
-
 TEST(IsSafeRelativePath, KeepsNamesInsideTheGameDirectory)
 {
   const char *safe[] = {"README.TXT", "G1\\MAPA01.DAT", "G1/X", "A..B", "..A", "A..", ".PROFILE",

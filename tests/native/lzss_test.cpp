@@ -77,22 +77,6 @@ TEST(LzssDecode, LowNibbleFCopiesEighteenBytes)
 {
   int status;
   EXPECT_EQ(Bytes(19, 0x61), Decode({0x01, 0x61, 0xEE, 0xFF}, &status));
-  /* The same after a full ring of output, where the fast path copies words. */
-  Bytes stream;
-  for (int g = 0; g < 600; g++) {
-    stream.push_back(0xFF);
-    for (int k = 0; k < 8; k++)
-      stream.push_back((unsigned char)('a' + (g * 8 + k) % 26));
-  }
-  /* At 4800 bytes out the ring position is (4078 + 4800) & 0xFFF = 686; offset
-   * 686 - 20 reads 20 bytes back. */
-  unsigned offset = 686 - 20;
-  stream.push_back(0x00);
-  stream.push_back((unsigned char)(offset & 0xFF));
-  stream.push_back((unsigned char)(((offset >> 8) << 4) | 0x0F));
-  Bytes out = Decode(stream, &status);
-  ASSERT_EQ(4800u + 18u, out.size());
-  EXPECT_EQ(0, memcmp(out.data() + 4800, out.data() + 4780, 18));
 }
 
 TEST(LzssDecode, ChunksDecodeIndependently)
