@@ -52,7 +52,7 @@ tt_install_deps() {
   else [ -x /usr/lib/wine/wine64 ] || need=1; fi
   [ -d /usr/src/googletest ] || need=1
   [ -f /usr/include/gtest/gtest.h ] || need=1
-  python3 -c 'import PIL' >/dev/null 2>&1 || need=1
+  /usr/bin/python3 -c 'import PIL' >/dev/null 2>&1 || need=1
   dpkg -s libclang-rt-14-dev >/dev/null 2>&1 || need=1
   [ "$need" = 1 ] || return 0
   if [ "$(id -u)" != 0 ]; then
@@ -153,9 +153,20 @@ tt_make_prefix() {
   export WINELOADER=$(tt_wine_loader)
 }
 
-# Starts the wineserver that every program of the run shares.
+# Starts the wineserver that every program of the run shares, and Wine's own
+# system processes with it. They must not be started by a program under test:
+# they would inherit its output pipes and keep them open, and whoever reads
+# that output (ctest) would wait for its end for ever. A console that reads
+# a FIFO whose writing end this shell holds keeps them alive until the shell
+# ends.
 tt_start_wineserver() {
   tt_wineserver -p >/dev/null 2>&1
+  local fifo=$WINEPREFIX/.tt-keepalive
+  rm -f "$fifo"
+  mkfifo "$fifo"
+  tt_wine cmd.exe <"$fifo" >/dev/null 2>&1 &
+  exec {TT_KEEPALIVE_FD}>"$fifo"
+  tt_wine cmd.exe /c exit >/dev/null 2>&1 </dev/null
 }
 
 # Ends every Wine process of the current prefix and removes the prefix.
@@ -163,6 +174,7 @@ tt_end_prefix() {
   [ -n "${WINEPREFIX:-}" ] || return 0
   tt_wineserver -k >/dev/null 2>&1
   tt_wineserver -w >/dev/null 2>&1
+  if [ -n "${TT_KEEPALIVE_FD:-}" ]; then exec {TT_KEEPALIVE_FD}>&-; TT_KEEPALIVE_FD=; fi
   case "$WINEPREFIX" in
     "$HOME/.wine"|"") ;;
     *) rm -rf "$WINEPREFIX" ;;
