@@ -250,6 +250,15 @@ int WriteSettings(void)
     SettingsPath(newPath, "QVX.NEW");
     SettingsPath(asidePath, "QVX.OLD");
 
+    /* A read-only QVX.INF was never overwritten: creating it fails, and the
+     * failure is reported as it always was. */
+    DWORD attributes = GetFileAttributesA(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+        HANDLE old = CreateFileForWrite(path);
+        CloseFile(&old);
+        return 0;
+    }
+
     HANDLE file = CreateFileForWrite(newPath);
     if (!file)
         return 0;
