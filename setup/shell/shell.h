@@ -18,7 +18,10 @@ extern int rebootNeeded;
 char *SkipProgramPath(char *commandLine);
 int CheckWindowsVersion(void);
 void ReadCommandLine(char *arguments);       /* sets RunMode, uninstallDrive and the CD drive */
-void AskFirstQuestion(void);                 /* posts the flow message or ends the program */
+int IsRelaunchedCopy(char *arguments);       /* mode 0 with FROM: the copy in the temporary directory */
+
+/* firstquestion.cpp */
+void AskFirstQuestion(void);                 /* modes 0 and 1: posts the flow message or ends the program */
 
 /* mainwindow.cpp */
 extern int lowColour;
@@ -30,6 +33,12 @@ extern BitmapImage displayedBackground;      /* the one painted; grey until reve
 int RegisterMainWindowClass(void);
 HWND CreateMainWindow(int showCommand);
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+/* Runs the flow of a posted WM_RUN_ message; 0 asks for the main window to be
+ * destroyed. Installed by the program on top of the shell (outfit.cpp), so
+ * the shell does not depend on the flows it starts. */
+typedef int (*FlowHandler)(UINT message);
+void SetFlowHandler(FlowHandler handler);
+void FreeBackground(BitmapImage *image);     /* palette, block, and the record zeroed */
 
 /* bitmappair.cpp: Outfitter's edition of the bitmap loader */
 int LoadBitmapPair(const char *name, BitmapImage *primary, BitmapImage *secondary);
@@ -52,6 +61,9 @@ void SetPage(int backEnabled, int nextEnabled, int cancelEnabled, const char *ba
 int ShowPage(void);
 void InitPageDialog(HWND dialog);
 int ConfirmCancel(void);                     /* 1 when the user really wants to leave */
+int WantsToLeave(int id);                    /* the confirmation, when the third button reads "Cancelar" */
+int LowColourBitmap(int bitmap);             /* the 16-colour edition of a page picture */
+void ReleasePageBitmap(void);                /* every wizard procedure calls it at WM_DESTROY */
 INT_PTR CALLBACK PageDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
 /* progress.cpp */
