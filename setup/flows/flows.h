@@ -19,8 +19,23 @@ int CheckProcessor(void);
 int CheckMemory(void);
 int CheckFreeSpace(const char *directory);
 int LocationPage(void);
+/* The decisions of the checks and of the location page, apart from the
+ * system calls that feed them. */
+int ProcessorIsSuitable(WORD architecture, DWORD processorType);
+int MemoryIsEnough(SIZE_T totalBytes, DWORD minimumKb);
+ULONGLONG FreeKilobytes(DWORD freeClusters, DWORD sectorsPerCluster, DWORD bytesPerSector);
+int CheckLocationText(char *directory);      /* drops a trailing backslash; 0 after a box */
+int PrepareInstallDirectory(const char *directory);
+int AcceptLocation(void);                    /* Next on the location page, on installDirectory */
+void ProposeLocation(char *text, int capacity);
+int RunInstallPages(void);                   /* sound test, program group, final page */
 
 /* devicetests.cpp */
 int SoundTest(void);
+
+/* pending.cpp, until the real flows arrive */
+int RunReconfigureFlow(void);
+int RunUninstallFlow(void);
+int ShowSystemInformation(void);
 
 #endif

@@ -1,8 +1,285 @@
-/* The install flow. */
+/* The install flow: checks of the machine, the location page, the copy, and
+ * the pages after it up to the final one. */
 #include "setup/flows/flows.h"
+#include "setup/shell/shell.h"
+#include "setup/engine/engine.h"
+#include "setup/windows/integration.h"
+#include "setup/resources/resource.h"
+#include "settings/settings.h"
+#include <string.h>
 
 int dosVariant;
 int minimalInstall = 1;
 char installDirectory[260];
 int directoryMissing;
 MEMORYSTATUS memoryStatus;
+
+static const char *const gameSubdirectories[] = {
+    "G0", "G1", "G2", "G3", "G4", "G5", "G6", "G7", "G8", "G9", "G10"
+};
+
+/* A 64-bit process reports the AMD64 architecture, which is past any 486. */
+int ProcessorIsSuitable(WORD architecture, DWORD processorType)
+{
+    if (architecture == PROCESSOR_ARCHITECTURE_AMD64)
+        return 1;
+    return architecture == PROCESSOR_ARCHITECTURE_INTEL && processorType != PROCESSOR_INTEL_386;
+}
+
+int CheckProcessor(void)
+{
+    SYSTEM_INFO system;
+    GetSystemInfo(&system);
+    if (ProcessorIsSuitable(system.wProcessorArchitecture, system.dwProcessorType))
+        return 1;
+    SetupMessage("Se necesita un procesador 486 o superior para ejecutar este programa.\n\nAbortando programa.",
+                 MB_ICONERROR);
+    return 0;
+}
+
+int MemoryIsEnough(SIZE_T totalBytes, DWORD minimumKb)
+{
+    return (ULONGLONG)totalBytes >> 10 >= minimumKb;
+}
+
+int CheckMemory(void)
+{
+    memset(&memoryStatus, 0, sizeof(memoryStatus));
+    memoryStatus.dwLength = sizeof(memoryStatus);
+    GlobalMemoryStatus(&memoryStatus);
+    if (MemoryIsEnough(memoryStatus.dwTotalPhys, gameSettings.MinMemoryKb))
+        return 1;
+    SetupMessage("Insuficiente memoria para ejecutar este programa.\n\n"
+                 "Instalar más memoria (RAM) e intentar de nuevo.",
+                 MB_ICONERROR);
+    return 0;
+}
+
+/* In 64 bits: clusters times cluster size passes 4 GB on today's disks, and
+ * a 32-bit product would wrap round to a small number. */
+ULONGLONG FreeKilobytes(DWORD freeClusters, DWORD sectorsPerCluster, DWORD bytesPerSector)
+{
+    return (ULONGLONG)freeClusters * sectorsPerCluster * bytesPerSector >> 10;
+}
+
+int CheckFreeSpace(const char *directory)
+{
+    char root[4] = "C:\\";
+    DWORD sectorsPerCluster, bytesPerSector, freeClusters, totalClusters;
+    root[0] = directory[0];
+    if (!GetDiskFreeSpaceA(root, &sectorsPerCluster, &bytesPerSector, &freeClusters, &totalClusters))
+        return 0;
+    if (FreeKilobytes(freeClusters, sectorsPerCluster, bytesPerSector) >= MINIMAL_INSTALL_KB)
+        return 1;
+    SetupMessage("Insuficiente espacio libre para instalar este programa.\n\nLiberar espacio e intentar de nuevo.",
+                 MB_ICONERROR);
+    return 0;
+}
+
+/* The syntax of a typed directory: at least "X:\" and one more character.
+ * A trailing backslash is dropped. Problems are shown; 0 keeps the page. */
+int CheckLocationText(char *directory)
+{
+    size_t length = strlen(directory);
+    if (length <= 3) {
+        SetupMessage("La ubicación del subdirectorio que has dado es demasiado pequeño.\n\nInténtalo de nuevo.",
+                     MB_ICONEXCLAMATION);
+        return 0;
+    }
+    if (directory[1] != ':' || directory[2] != '\\') {
+        SetupMessage("La ubicación del subdirectorio que has dado no comienza con \"X:\\\"\n"
+                     "(X es la letra del disco que quieres utilizar).\n\nInténtalo de nuevo.",
+                     MB_ICONEXCLAMATION);
+        return 0;
+    }
+    if (directory[length - 1] == '\\')
+        directory[length - 1] = '\0';
+    return 1;
+}
+
+static int DirectoryFound(const char *directory)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(directory, &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return 0;
+    FindClose(search);
+    return 1;
+}
+
+static void CreateGameSubdirectories(const char *directory)
+{
+    char path[260];
+    for (const char *name : gameSubdirectories) {
+        wsprintfA(path, "%.250s\\%s", directory, name);
+        CreateDirectoryA(path, NULL);   /* an existing one is as good */
+    }
+}
+
+/* Free space, the directory itself (created on request) and G0 to G10 in it;
+ * 0 keeps the location page open. */
+int PrepareInstallDirectory(const char *directory)
+{
+    if (!CheckFreeSpace(directory))
+        return 0;
+    if (!DirectoryFound(directory)) {
+        if (SetupMessage("Este subdirectorio no existe en la actualidad. ¿Quieres crearlo?",
+                         MB_ICONQUESTION | MB_YESNO) != IDYES)
+            return 0;
+        if (!CreateDirectoryPath(directory)) {
+            SetupMessage("La ubicación del subdirectorio que has dado no ha podido\n"
+                         "crearse. Posiblemente contenga caracteres incorrectos.\n\nInténtalo de nuevo.",
+                         MB_ICONEXCLAMATION);
+            return 0;
+        }
+    }
+    CreateGameSubdirectories(directory);
+    return 1;
+}
+
+/* What Next on the location page does with the typed text in installDirectory:
+ * 1 accepts the page, with installDirectory ending in one backslash. */
+int AcceptLocation(void)
+{
+    if (!CheckLocationText(installDirectory))
+        return 0;
+    if (RunMode == RUN_UNINSTALL)
+        directoryMissing = !DirectoryFound(installDirectory);
+    else if (!PrepareInstallDirectory(installDirectory))
+        return 0;
+    lstrcatA(installDirectory, "\\");
+    return 1;
+}
+
+/* The text first shown in the edit box: the directory found or typed before
+ * when there is one, else C:\ZEPH on the drive that holds Windows. */
+void ProposeLocation(char *text, int capacity)
+{
+    if (RunMode == RUN_UNINSTALL || installationLocated) {
+        lstrcpynA(text, installDirectory, capacity);
+        size_t length = strlen(text);
+        if (length)
+            text[length - 1] = '\0';
+        return;
+    }
+    char windows[260];
+    lstrcpynA(text, "C:\\ZEPH", capacity);
+    if (GetWindowsDirectoryA(windows, sizeof(windows)))
+        text[0] = windows[0];
+}
+
+/* Room for the trailing backslash that AcceptLocation puts back. */
+enum { LOCATION_TEXT_LIMIT = sizeof(installDirectory) - 2 };
+
+static INT_PTR CALLBACK LocationDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG: {
+        char proposed[260];
+        InitPageDialog(dialog);
+        ProposeLocation(proposed, sizeof(proposed));
+        SendDlgItemMessageA(dialog, IDC_PATH, EM_LIMITTEXT, LOCATION_TEXT_LIMIT, 0);
+        SetDlgItemTextA(dialog, IDC_PATH, proposed);
+        return TRUE;   /* the dialog manager gives the focus to the edit box */
+    }
+    case WM_COMMAND: {
+        int id = LOWORD(wParam);
+        if (id == IDC_CANCEL && !WantsToLeave(id))
+            return TRUE;
+        if (id == IDC_NEXT) {
+            GetDlgItemTextA(dialog, IDC_PATH, installDirectory, LOCATION_TEXT_LIMIT + 1);
+            if (!AcceptLocation())
+                return TRUE;
+        }
+        if (id == IDC_NEXT || id == IDC_BACK || id == IDC_CANCEL)
+            EndDialog(dialog, id);
+        return TRUE;
+    }
+    case WM_DESTROY:
+        ReleasePageBitmap();
+        return FALSE;
+    }
+    return FALSE;
+}
+
+static const char installLocationText[] =
+    "Entra en el lugar del disco duro en el que quieras instalar Tinfoil Tango.\n\n"
+    "Una vez que hayas entrado, haz clic sobre \"Próximo\" para copiar los ficheros del CD-ROM.";
+static const char uninstallLocationText[] =
+    "Entra en el lugar del disco duro en el que hayas instalado Tinfoil Tango.\n\n"
+    "Una vez que hayas entrado, haz clic sobre \"Próximo\" para eliminar los ficheros del disco duro.";
+
+int LocationPage(void)
+{
+    SetPage(0, 1, 1, "< Atrás", "Siguiente >", "Cancelar", "Ubicación de la Instalación",
+            RunMode == RUN_UNINSTALL ? uninstallLocationText : installLocationText, 0, IDB_GENERAL);
+    INT_PTR result = DialogBoxParamA(appInstance, MAKEINTRESOURCEA(IDD_LOCATION), mainWindow,
+                                     LocationDialogProc, 0);
+    return result == IDC_NEXT;
+}
+
+static int FinalPage(void)
+{
+    SetPage(1, 0, 1, "< Atrás", "Siguiente >", "Final", "Tinfoil Tango",
+            "Instalación exitosa de Tinfoil Tango.\n\nPuedes continuar y comenzar a jugar.", IDC_CANCEL,
+            IDB_FINISHED);
+    return ShowPage();
+}
+
+/* The pages after the copy, back and forth. Leaving the final page forward
+ * ends the flow; the settings file and the records are written each time the
+ * final page is reached. */
+enum InstallState { STATE_SOUND, STATE_GROUP, STATE_FINAL, STATE_DONE };
+
+static InstallState NextInstallState(InstallState state)
+{
+    switch (state) {
+    case STATE_SOUND:
+        SoundTest();
+        return STATE_GROUP;
+    case STATE_GROUP:
+        return ProgramGroupPage() == IDC_BACK ? STATE_SOUND : STATE_FINAL;
+    case STATE_FINAL:
+        WriteSettings();
+        WriteInstallRecords();
+        return FinalPage() == IDC_BACK ? STATE_GROUP : STATE_DONE;
+    case STATE_DONE:
+        break;
+    }
+    return STATE_DONE;
+}
+
+int RunInstallPages(void)
+{
+    InstallState state = STATE_SOUND;
+    while (state != STATE_DONE)
+        state = NextInstallState(state);
+    return 1;
+}
+
+/* This build installs the DOS variant only: the copy reads FILELIST.WD. */
+static void ChooseDosVariant(void)
+{
+    dosVariant = 1;
+    lstrcpynA(activeListPath, dosListPath, sizeof(activeListPath));
+}
+
+static int CopyGameFiles(void)
+{
+    SetWaitCursor();
+    int copied = CopyListedFiles();
+    SetArrowCursor();
+    return copied;
+}
+
+int RunInstallFlow(void)
+{
+    if (!ReadSettings(0) || !CheckProcessor() || !CheckMemory())
+        return 0;
+    ChooseDosVariant();
+    if (!LocationPage() || !CopyGameFiles())
+        return 0;
+    RunInstallPages();
+    DestroyWindow(mainWindow);
+    return 1;
+}

@@ -13,6 +13,7 @@ PageDescription page = {
 };
 
 static HBITMAP pageBitmap;
+static PageHook pageHook;
 
 void SetPage(int backEnabled, int nextEnabled, int cancelEnabled, const char *backLabel,
              const char *nextLabel, const char *cancelLabel, const char *title, const char *text,
@@ -36,8 +37,20 @@ void SetPage(int backEnabled, int nextEnabled, int cancelEnabled, const char *ba
     page.bitmap = bitmap ? bitmap : IDB_GENERAL;
 }
 
+PageHook SetPageHook(PageHook hook)
+{
+    PageHook previous = pageHook;
+    pageHook = hook;
+    return previous;
+}
+
 int ShowPage(void)
 {
+    if (pageHook) {
+        if (lowColour)
+            page.bitmap = LowColourBitmap(page.bitmap);
+        return pageHook(&page);
+    }
     return (int)DialogBoxParamA(appInstance, MAKEINTRESOURCEA(IDD_PAGE), mainWindow, PageDialogProc, 0);
 }
 

@@ -59,6 +59,10 @@ void SetPage(int backEnabled, int nextEnabled, int cancelEnabled, const char *ba
              const char *nextLabel, const char *cancelLabel, const char *title, const char *text,
              int defaultButton, int bitmap);
 int ShowPage(void);
+/* Unit tests stand in for the user here, as BoxRecorder does for boxes: with
+ * a hook installed, ShowPage returns its answer instead of opening a dialog. */
+typedef int (*PageHook)(const PageDescription *shown);
+PageHook SetPageHook(PageHook hook);
 void InitPageDialog(HWND dialog);
 int ConfirmCancel(void);                     /* 1 when the user really wants to leave */
 int WantsToLeave(int id);                    /* the confirmation, when the third button reads "Cancelar" */
