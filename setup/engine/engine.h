@@ -20,6 +20,10 @@ extern char recordedDirectory[260];   /* from the install record; empty when non
 #define sourceDrive (cdDataDirectory[0])
 extern char searchStatusText[256];    /* status line of the search and the copy */
 void SetSourceDrive(char letter);
+/* Bounded copies into fixed buffers: 1 when the whole text fit, 0 when it was
+ * cut (the result is terminated either way). */
+int CopyText(char *to, size_t size, const char *from);
+int AppendText(char *to, size_t size, const char *from);
 int FileExists(const char *path);
 int CreateDirectoryPath(const char *path);
 int DirectoryHoldsFile(const char *pattern, const char *name);

@@ -1,0 +1,376 @@
+/* The copy pass: the file list, the minimal-installation filter, the byte
+ * total for the progress display, and the copying of plain files and
+ * container entries from the CD into the game directory. */
+#include "setup/engine/engine.h"
+#include "setup/engine/container.h"
+#include "setup/engine/lzss.h"
+#include "setup/flows/flows.h"
+#include "setup/shell/shell.h"
+#include "settings/settings.h"
+#include <string.h>
+
+LONG bytesTotal;
+LONG bytesCopied;
+
+enum { TRANSFER_SIZE = 1048576 };   /* one block read, one chunk expanded */
+
+/* ---- Messages about the CD's data -------------------------------------- */
+
+/* Files of the CD are shown under their own names: the copy marks a
+ * container's data path with an underscore in place of the L of CFL. */
+static void DisplayName(char *name, const char *path)
+{
+    CopyText(name, 260, path);
+    size_t length = strlen(name);
+    if (length && name[length - 1] == '_')
+        name[length - 1] = 'L';
+}
+
+static void ReportDamagedData(const char *path, const char *destination, const char *reason)
+{
+    char message[800], name[260];
+    DisplayName(name, path);
+    CopyText(message, sizeof(message), "El archivo ");
+    AppendText(message, sizeof(message), name);
+    AppendText(message, sizeof(message), " del CD está dañado");
+    if (destination) {
+        AppendText(message, sizeof(message), " (al copiar ");
+        AppendText(message, sizeof(message), destination);
+        AppendText(message, sizeof(message), ")");
+    }
+    AppendText(message, sizeof(message), ".\n\n");
+    AppendText(message, sizeof(message), reason);
+    SetupMessage(message, MB_OK | MB_ICONERROR);
+}
+
+static void ReportRefusedName(const char *path, const char *destination)
+{
+    char message[800], name[260];
+    DisplayName(name, path);
+    CopyText(message, sizeof(message), "El archivo ");
+    AppendText(message, sizeof(message), name);
+    AppendText(message, sizeof(message),
+               " del CD pide un destino que no está dentro del directorio del juego o es demasiado largo:\n\n");
+    AppendText(message, sizeof(message), destination);
+    SetupMessage(message, MB_OK | MB_ICONERROR);
+}
+
+/* ---- The file list ------------------------------------------------------ */
+
+int ParseListLine(const char *text, long remaining, char *source, char *destination)
+{
+    char line[LINE_CAPACITY];
+    int used = ReadTextLine(text, remaining, line, sizeof(line), 1);
+    source[0] = '\0';
+    destination[0] = '\0';
+    CharUpperA(line);
+    char *comma = strchr(line, ',');
+    if (!comma)
+        return used;
+    /* Matched on the whole line: cut at the comma, a short source such as
+     * LANG would pass for a prefix of LANGUAGE. */
+    int fromLanguage = MatchKeyword(line, "LANGUAGE");
+    size_t sourceLength = (size_t)(comma - line);
+    *comma = '\0';
+    if (fromLanguage) {
+        CopyText(source, 260, LanguageDirectory());
+        AppendText(source, 260, line + (sourceLength < 9 ? sourceLength : 9));
+    } else {
+        CopyText(source, 260, line);
+    }
+    CopyText(destination, 260, comma + 1);
+    return used;
+}
+
+int IsFileIncluded(const char *source)
+{
+    static const char *const leftOnCd[] = { "SECTOR2.CFL", "SECTOR3.CFL", "SECTOR4.CFL", "SECTOR5.CFL" };
+    if (!minimalInstall)
+        return 1;
+    for (const char *name : leftOnCd)
+        if (strstr(source, name))
+            return 0;
+    return 1;
+}
+
+static int IsContainer(const char *source)
+{
+    size_t length = strlen(source);
+    return length > 4 && strcmp(source + length - 3, "CFL") == 0;
+}
+
+/* The CD data directory followed by a list source. */
+static int BuildSourcePath(char *path, const char *source)
+{
+    if (CopyText(path, 260, cdDataDirectory) && AppendText(path, 260, source))
+        return 1;
+    ReportRefusedName(activeListPath, source);
+    return 0;
+}
+
+/* A whole file of the CD in a recorded memory block; NULL after a reported
+ * failure (an empty file counts as one, without a message of its own). */
+static BYTE *LoadWholeFile(const char *path, DWORD *size)
+{
+    HANDLE file = OpenFileForRead(path);
+    if (!file)
+        return NULL;
+    BYTE *block = NULL;
+    *size = GetSizeOfFile(file);
+    if (*size)
+        block = (BYTE *)AllocateMemory((LONG)*size, 1);
+    if (block && !ReadFromFile(file, block, *size))
+        block = (BYTE *)FreeMemory(block);
+    CloseFile(&file);
+    return block;
+}
+
+static DWORD SourceFileSize(const char *source)
+{
+    char path[260];
+    if (!BuildSourcePath(path, source))
+        return 0;
+    HANDLE file = OpenFileForRead(path);
+    if (!file)
+        return 0;
+    DWORD size = GetSizeOfFile(file);
+    CloseFile(&file);
+    return size;
+}
+
+LONG TotalListedSize(void)
+{
+    DWORD size;
+    char *list = (char *)LoadWholeFile(activeListPath, &size);
+    if (!list)
+        return 0;
+    char source[260], destination[260];
+    LONGLONG total = 0;
+    DWORD at = 0;
+    while (at < size) {
+        int used = ParseListLine(list + at, (long)(size - at), source, destination);
+        if (used <= 0)
+            break;
+        at += (DWORD)used;
+        if (!source[0] || !IsFileIncluded(source))
+            continue;
+        DWORD fileSize = SourceFileSize(source);
+        if (!fileSize) {
+            total = 0;
+            break;
+        }
+        total += fileSize;
+    }
+    FreeMemory(list);
+    /* The progress display counts in signed 32 bits; no CD holds more. */
+    return total > 0x7FFFFFFF ? 0 : (LONG)total;
+}
+
+int CopyListedFiles(void)
+{
+    ResetProgress();
+    bytesTotal = TotalListedSize();
+    if (!bytesTotal)
+        return 0;
+    bytesCopied = 0;
+    DWORD size;
+    char *list = (char *)LoadWholeFile(activeListPath, &size);
+    if (!list)
+        return 0;
+    OpenProgress();
+    char source[260], destination[260];
+    int result = 1;
+    DWORD at = 0;
+    while (at < size) {
+        int used = ParseListLine(list + at, (long)(size - at), source, destination);
+        if (used <= 0)
+            break;
+        at += (DWORD)used;
+        if (source[0] && IsFileIncluded(source) && !CopyListedFile(source, destination)) {
+            result = 0;
+            break;
+        }
+    }
+    CloseProgress();
+    SetStatusText(" ");
+    FreeMemory(list);
+    return result;
+}
+
+/* ---- Copying ------------------------------------------------------------ */
+
+static void ShowCopyStatus(const char *destination)
+{
+    CopyText(searchStatusText, sizeof(searchStatusText), "Copiando ");
+    AppendText(searchStatusText, sizeof(searchStatusText), destination);
+    SetStatusText(searchStatusText);
+}
+
+static int AllocateTransferBuffers(BYTE **input, BYTE **output)
+{
+    *input = (BYTE *)AllocateMemory(TRANSFER_SIZE, 1);
+    *output = *input ? (BYTE *)AllocateMemory(TRANSFER_SIZE, 1) : NULL;
+    return *output != NULL;
+}
+
+static void FreeTransferBuffers(BYTE *input, BYTE *output)
+{
+    FreeMemory(input);
+    FreeMemory(output);
+}
+
+static int CopyPlainFile(HANDLE file, const char *path, const char *destination)
+{
+    ShowCopyStatus(destination);
+    DWORD size = GetSizeOfFile(file);
+    if (!size)
+        return 0;
+    BYTE *input, *output;
+    int result = AllocateTransferBuffers(&input, &output) &&
+                 CopyFileData(input, output, file, path, destination, size);
+    FreeTransferBuffers(input, output);
+    return result;
+}
+
+/* Every entry lands under the part of the list's destination up to its first
+ * backslash (or directly in the game directory when it has none). That part
+ * is measured once: an entry name with a backslash of its own must not move
+ * the entries after it. */
+static int CopyContainer(HANDLE data, const char *path, char *destination)
+{
+    char indexPath[260], dataPath[260], reason[200], name[CFI_NAME_SIZE];
+    size_t length = strlen(path);
+    CopyText(indexPath, sizeof(indexPath), path);
+    indexPath[length - 1] = 'I';
+    CopyText(dataPath, sizeof(dataPath), path);
+    dataPath[length - 1] = '_';
+
+    DWORD indexSize;
+    BYTE *index = LoadWholeFile(indexPath, &indexSize);
+    if (!index)
+        return 0;
+    if (!CheckIndexSize(indexSize, reason, sizeof(reason))) {
+        ReportDamagedData(indexPath, NULL, reason);
+        FreeMemory(index);
+        return 0;
+    }
+    BYTE *input, *output;
+    int result = AllocateTransferBuffers(&input, &output);
+    const char *backslash = strchr(destination, '\\');
+    size_t kept = backslash ? (size_t)(backslash - destination) + 1 : 0;
+    for (size_t entry = 0; result && entry < indexSize / CFI_ENTRY_SIZE; entry++) {
+        uint32_t entrySize;
+        if (!ReadIndexEntry(index, indexSize, entry, name, &entrySize, reason, sizeof(reason))) {
+            ReportDamagedData(indexPath, NULL, reason);
+            result = 0;
+            break;
+        }
+        destination[kept] = '\0';
+        if (!AppendText(destination, 260, name)) {
+            ReportRefusedName(path, destination);
+            result = 0;
+            break;
+        }
+        ShowCopyStatus(destination);
+        result = CopyFileData(input, output, data, dataPath, destination, entrySize);
+    }
+    FreeTransferBuffers(input, output);
+    FreeMemory(index);
+    return result;
+}
+
+int CopyListedFile(const char *source, char *destination)
+{
+    char path[260];
+    if (!BuildSourcePath(path, source))
+        return 0;
+    HANDLE file = OpenFileForRead(path);
+    if (!file)
+        return 0;
+    int result = IsContainer(source) ? CopyContainer(file, path, destination)
+                                     : CopyPlainFile(file, path, destination);
+    CloseFile(&file);
+    return result;
+}
+
+static int CopyRawBlocks(BYTE *input, HANDLE source, HANDLE target, DWORD remaining)
+{
+    while (remaining > 0) {
+        DWORD count = remaining < TRANSFER_SIZE ? remaining : TRANSFER_SIZE;
+        remaining -= count;
+        if (!ReadFromFile(source, input, count) || !WriteToFile(target, input, count))
+            return 0;
+        bytesCopied += (LONG)count;
+        ProgressStep();
+    }
+    return 1;
+}
+
+/* Chunks of one entry, each checked before a byte of it is used: the header
+ * against the entry, the decoded size against the header. */
+static int CopyChunks(BYTE *input, BYTE *output, HANDLE source, HANDLE target, DWORD remaining,
+                      const char *sourcePath, const char *destination)
+{
+    char reason[200];
+    while (remaining > 0) {
+        uint32_t expanded, payload;
+        int32_t stored;
+        if (!ReadFromFile(source, input, CFL_HEADER_SIZE))
+            return 0;
+        if (!ParseChunkHeader(input, remaining, &expanded, &stored, &payload, reason, sizeof(reason))) {
+            ReportDamagedData(sourcePath, destination, reason);
+            return 0;
+        }
+        if (payload && !ReadFromFile(source, input, payload))
+            return 0;
+        remaining -= payload + CFL_HEADER_SIZE;
+        const BYTE *bytes = input;   /* a raw payload is its own expansion */
+        if (stored > 0) {
+            size_t produced = 0;
+            int status = LzssDecode(input, payload, output, TRANSFER_SIZE, &produced);
+            if (!CheckDecodedChunk(status, produced, expanded, reason, sizeof(reason))) {
+                ReportDamagedData(sourcePath, destination, reason);
+                return 0;
+            }
+            bytes = output;
+        }
+        if (expanded && !WriteToFile(target, bytes, expanded))
+            return 0;
+        bytesCopied += (LONG)(payload + CFL_HEADER_SIZE);
+        ProgressStep();
+    }
+    return 1;
+}
+
+int CopyFileData(BYTE *input, BYTE *output, HANDLE source, const char *sourcePath,
+                 const char *destination, DWORD size)
+{
+    char reason[200], target[260];
+    DWORD remaining = size;
+    uint32_t chunkFlag = 0;
+    size_t length = strlen(sourcePath);
+    if (length && sourcePath[length - 1] == '_') {
+        uint32_t body;
+        if (!ReadFromFile(source, input, CFL_HEADER_SIZE))
+            return 0;
+        if (!ParseEntryHeader(input, size, &chunkFlag, &body, reason, sizeof(reason))) {
+            ReportDamagedData(sourcePath, destination, reason);
+            return 0;
+        }
+        remaining = body;
+    }
+    /* Names come from the CD: nothing may land outside the game directory. */
+    if (!IsSafeRelativePath(destination) || !CopyText(target, sizeof(target), installDirectory) ||
+        !AppendText(target, sizeof(target), destination)) {
+        ReportRefusedName(sourcePath, destination);
+        return 0;
+    }
+    HANDLE file = CreateFileForWrite(target);
+    if (!file)
+        return 0;
+    int result = chunkFlag == 0
+                     ? CopyRawBlocks(input, source, file, remaining)
+                     : CopyChunks(input, output, source, file, remaining, sourcePath, destination);
+    CloseFile(&file);
+    return result;
+}
