@@ -22,5 +22,11 @@ int OpenProgramManager(void);
 int CloseProgramManager(void);
 int SendProgramManagerCommand(const char *command);
 int AddGroupItem(const char *text, const char *name, const char *icon, int prefixKind);
+int CreateProgramGroup(void);         /* the group and its five items; the page's "Siguiente >" */
+
+/* relaunch.cpp */
+int RelaunchFromTemp(void);
+int CopyToTemp(const char *name, const char *temp, int fromLanguageDirectory);
+int ScheduleTempCleanup(void);
 
 #endif
