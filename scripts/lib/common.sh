@@ -122,7 +122,7 @@ tt_stop_xvfb() {
 # A template prefix is made once per build tree and copied for every run:
 # wineboot costs many seconds, a copy a fraction of one.
 tt_template_prefix() {
-  local tpl=$TT_BUILD/wine-template-$(tt_test_arch)
+  local tpl=$TT_BUILD/wine-template-v2-$(tt_test_arch)
   if [ ! -f "$tpl/.ready" ]; then
     rm -rf "$tpl"
     mkdir -p "$TT_BUILD"
@@ -133,6 +133,9 @@ tt_template_prefix() {
     # What winecfg -v win95 writes; reg.exe does it the same on every Wine.
     WINEPREFIX=$tpl tt_wine reg add 'HKCU\Software\Wine' /v Version /d win95 /f >/dev/null 2>&1
     WINEPREFIX=$tpl tt_wine reg add 'HKLM\Software\Wine\Drives' /v d: /d cdrom /f >/dev/null 2>&1
+    # Without a window manager, Wine waits up to two seconds whenever a
+    # managed window is hidden; unmanaged windows don't wait.
+    WINEPREFIX=$tpl tt_wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
     WINEPREFIX=$tpl tt_wineserver -w
     touch "$tpl/.ready"
   fi
