@@ -315,7 +315,8 @@ static int CopyChunks(BYTE *input, BYTE *output, HANDLE source, HANDLE target, D
     while (remaining > 0) {
         uint32_t expanded, payload;
         int32_t stored;
-        if (!ReadFromFile(source, input, CFL_HEADER_SIZE))
+        /* A header that the entry has no room for is refused unread. */
+        if (remaining >= CFL_HEADER_SIZE && !ReadFromFile(source, input, CFL_HEADER_SIZE))
             return 0;
         if (!ParseChunkHeader(input, remaining, &expanded, &stored, &payload, reason, sizeof(reason))) {
             ReportDamagedData(sourcePath, destination, reason);
