@@ -86,6 +86,9 @@ static void SetButton(HWND dialog, int id, int enabled, const char *label)
 void InitPageDialog(HWND dialog)
 {
     SetWindowTextA(dialog, setupCaption);
+    /* The shell opens a folder window for a new program group; the next page
+     * must not open behind it. */
+    SetForegroundWindow(dialog);
     HWND defaultButton = GetDlgItem(dialog, page.defaultButton);
     if (defaultButton)
         SendMessageA(defaultButton, BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);

@@ -1,0 +1,113 @@
+#!/usr/bin/env bash
+# End-to-end installations of Outfitter from the sample CD, and what they must
+# leave behind.
+#
+#   run.sh master CD_DIR BIN_DIR
+#       masters the sample CD into CD_DIR (and CD_DIR-expect) with the
+#       programs of BIN_DIR (OUTFIT.EXE, SETSOUND.EXE, the DSETUP stand-ins)
+#   run.sh NAME CD_DIR OUT_DIR
+#       runs NAME.scn with scripts/scenario and checks the outcome: the
+#       transcript against NAME.expected, the game directory against the
+#       CD's expect tree byte for byte, G0 to G10, nothing of SECTOR2-5,
+#       QVX.INF line by line, the registry records, the program group folder,
+#       SETSOUND.EXE's starts and the screenshots.
+set -u
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/../.." && pwd)
+fail() { echo "check $name: $*" >&2; failed=1; }
+
+if [ "${1:-}" = master ]; then
+  name=master
+  cd_dir=$2 bin=$3
+  # The native tools (mkcd) live beside the Win32 build: TT_BUILD is the
+  # directory that holds both.
+  TT_BUILD=${TT_BUILD:-$(cd "$bin/../.." && pwd)}
+  export TT_BUILD
+  rm -rf "$cd_dir" "$cd_dir-expect"
+  exec bash "$root/scripts/mkcd-sample" "$cd_dir" -D BUILD="$bin"
+fi
+
+[ $# = 3 ] || { echo "usage: run.sh master CD_DIR BIN_DIR | run.sh NAME CD_DIR OUT_DIR" >&2; exit 2; }
+name=$1 cd_dir=$2 out=$3
+failed=0
+case $name in
+  install-default) game='ZEPH' setsound_starts=1 shots='first-question location copying final' ;;
+  install-typed)   game='JUEGOS/ZEPH' setsound_starts=2 shots='' ;;
+  *) echo "run.sh: no checks for scenario $name" >&2; exit 2 ;;
+esac
+
+bash "$root/scripts/scenario" "$cd_dir" "$here/$name.scn" "$out" || fail "the scenario did not pass"
+
+# Every page and box, with exact texts, labels, icons and default buttons.
+diff -u "$here/$name.expected" "$out/transcript.txt" >&2 || fail "the transcript differs from $name.expected"
+
+dir=$out/drive_c/$game
+winDir="C:\\${game//\//\\}"
+[ -d "$dir" ] || { fail "no game directory $winDir"; exit 1; }
+
+# The files of the minimal installation, byte for byte; besides them only
+# what setup itself writes (QVX.INF) and what the SETSOUND stand-in leaves.
+diff -r -x QVX.INF -x SETSOUND.LOG -x G2 -x G3 -x G4 -x G5 "$cd_dir-expect" "$dir" >&2 ||
+  fail "the game directory differs from the CD's expect tree"
+for n in 0 1 2 3 4 5 6 7 8 9 10; do
+  [ -d "$dir/G$n" ] || fail "no subdirectory G$n"
+done
+# A minimal installation leaves SECTOR2.CFL to SECTOR5.CFL on the CD.
+for n in 2 3 4 5; do
+  [ -z "$(ls -A "$dir/G$n" 2>/dev/null)" ] || fail "G$n is not empty: $(ls "$dir/G$n")"
+done
+for f in MAPA03.DAT MAPA04.DAT MAPA05.DAT MAPA06.DAT NIVEL2.VID NIVEL5.VID AMBIENT3.RAW TEXTURA4.DAT; do
+  [ -z "$(find "$out/drive_c" -name "$f" 2>/dev/null)" ] || fail "$f of a SECTOR container was copied"
+done
+
+# QVX.INF: the CD's file completed for this machine. EXTENDED is the memory of
+# the machine that ran the test.
+sed -e 's/\r$//' -e 's/^EXTENDED,[0-9][0-9]*$/EXTENDED,<memory>/' "$dir/QVX.INF" > "$out/qvx.txt" 2>/dev/null ||
+  fail "no QVX.INF"
+sed -e "s/<directory>/${winDir//\\/\\\\}/" "$here/qvx.expected" | diff -u - "$out/qvx.txt" >&2 ||
+  fail "QVX.INF differs from qvx.expected"
+
+# The registry records (64-bit test builds see HKLM\Software directly).
+reg=$out/registry.txt
+grep -qxF '[HKEY_LOCAL_MACHINE\Software\Vornhollow Entertainment]' "$reg" || fail "no publisher key"
+grep -qxF "\"Tinfoil Tango\"=\"${winDir//\\/\\\\}\\\\\"" "$reg" || fail "no install record for $winDir\\"
+grep -qxF '[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Uninstall\Tinfoil Tango]' "$reg" ||
+  fail "no uninstall key"
+grep -qxF '"DisplayName"="Tinfoil Tango"' "$reg" || fail "no DisplayName"
+grep -qxF '"UninstallString"="\"D:\\DATA1\\SPANISH\\OUTFIT.EXE\" UNINSTALL D:\\"' "$reg" || fail "no UninstallString"
+
+# The program group as Wine's shell makes it: a folder with a shortcut for
+# each item whose command line is a file alone (Wine makes none for items
+# with arguments: the system information and the uninstallation).
+group=$(find "$out/drive_c/users" -type d -path '*Start Menu/Programs/Tinfoil Tango' | head -n 1)
+if [ -z "$group" ]; then
+  fail "no program group folder"
+else
+  names=$(cd "$group" && ls | sort | tr '\n' '|')
+  [ "$names" = 'Configuración.lnk|Tinfoil Tango.lnk|Última Información.lnk|' ] ||
+    fail "program group holds: $names"
+  grep -qaF "ZEPH.BAT" "$group/Tinfoil Tango.lnk" || fail "the game item does not start ZEPH.BAT"
+  grep -qaF "README.TXT" "$group/Última Información.lnk" || fail "the information item does not open README.TXT"
+  grep -qaF "SPANISH" "$group/Configuración.lnk" || fail "the set-up item does not start the CD's OUTFIT.EXE"
+fi
+
+# SETSOUND.EXE: started maximised in the game directory, once per visit.
+log=$dir/SETSOUND.LOG
+starts=$(grep -c "^SETSOUND ran in ${winDir//\\/\\\\} show 3 " "$log" 2>/dev/null)
+[ "${starts:-0}" = "$setsound_starts" ] || fail "SETSOUND.EXE started ${starts:-0} times, not $setsound_starts"
+
+for shot in $shots; do
+  [ -s "$out/$shot.png" ] || { fail "no screenshot $shot.png"; continue; }
+  colours=$(convert "$out/$shot.png" -format %k info:)
+  [ "$colours" -gt 16 ] || fail "$shot.png shows $colours colours only"
+done
+
+# The copy may outrun the screenshot on a fast machine; say so rather than
+# fail, since the robot cannot see inside the copy to wait for it.
+if [ -f "$out/copying.png" ]; then
+  bar=$(convert "$out/copying.png" -crop 300x1+200+527 -format %k info:)
+  [ "$bar" -gt 2 ] || echo "check $name: warning: copying.png shows no progress bar (the copy ended first)" >&2
+fi
+
+[ "$failed" = 0 ] && echo "check $name: passed"
+exit "$failed"
