@@ -24,6 +24,7 @@ int LocationPage(void);
 int ProcessorIsSuitable(WORD architecture, DWORD processorType);
 int MemoryIsEnough(SIZE_T totalBytes, DWORD minimumKb);
 ULONGLONG FreeKilobytes(DWORD freeClusters, DWORD sectorsPerCluster, DWORD bytesPerSector);
+int FreeSpaceIsEnough(DWORD freeClusters, DWORD sectorsPerCluster, DWORD bytesPerSector);
 int CheckLocationText(char *directory);      /* drops a trailing backslash; 0 after a box */
 int PrepareInstallDirectory(const char *directory);
 int AcceptLocation(void);                    /* Next on the location page, on installDirectory */

@@ -62,6 +62,11 @@ ULONGLONG FreeKilobytes(DWORD freeClusters, DWORD sectorsPerCluster, DWORD bytes
     return (ULONGLONG)freeClusters * sectorsPerCluster * bytesPerSector >> 10;
 }
 
+int FreeSpaceIsEnough(DWORD freeClusters, DWORD sectorsPerCluster, DWORD bytesPerSector)
+{
+    return FreeKilobytes(freeClusters, sectorsPerCluster, bytesPerSector) >= MINIMAL_INSTALL_KB;
+}
+
 int CheckFreeSpace(const char *directory)
 {
     char root[4] = "C:\\";
@@ -69,7 +74,7 @@ int CheckFreeSpace(const char *directory)
     root[0] = directory[0];
     if (!GetDiskFreeSpaceA(root, &sectorsPerCluster, &bytesPerSector, &freeClusters, &totalClusters))
         return 0;
-    if (FreeKilobytes(freeClusters, sectorsPerCluster, bytesPerSector) >= MINIMAL_INSTALL_KB)
+    if (FreeSpaceIsEnough(freeClusters, sectorsPerCluster, bytesPerSector))
         return 1;
     SetupMessage("Insuficiente espacio libre para instalar este programa.\n\nLiberar espacio e intentar de nuevo.",
                  MB_ICONERROR);

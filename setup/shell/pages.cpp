@@ -74,6 +74,22 @@ void ReleasePageBitmap(void)
     pageBitmap = NULL;
 }
 
+/* The static control takes the bitmap's size as its outer size and draws its
+ * sunken edge over the picture; grow it by the edge so that the whole
+ * picture shows. */
+static void FitPictureControl(HWND control, HBITMAP bitmap)
+{
+    BITMAP size;
+    RECT outer, inner;
+    if (!control || !GetObjectA(bitmap, sizeof(size), &size))
+        return;
+    GetWindowRect(control, &outer);
+    GetClientRect(control, &inner);
+    int width = size.bmWidth + (outer.right - outer.left) - inner.right;
+    int height = size.bmHeight + (outer.bottom - outer.top) - inner.bottom;
+    SetWindowPos(control, NULL, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 static void SetButton(HWND dialog, int id, int enabled, const char *label)
 {
     HWND button = GetDlgItem(dialog, id);
@@ -112,8 +128,10 @@ void InitPageDialog(HWND dialog)
         page.bitmap = LowColourBitmap(page.bitmap);
     ReleasePageBitmap();
     pageBitmap = LoadBitmapA(appInstance, MAKEINTRESOURCEA(page.bitmap));
-    if (pageBitmap)
+    if (pageBitmap) {
         SendDlgItemMessageA(dialog, IDC_PICTURE, STM_SETIMAGE, IMAGE_BITMAP, (LPARAM)pageBitmap);
+        FitPictureControl(GetDlgItem(dialog, IDC_PICTURE), pageBitmap);
+    }
 }
 
 int ConfirmCancel(void)
