@@ -1,0 +1,192 @@
+#!/usr/bin/env bash
+# tests/vidcheck/vidcheck-e2e.sh CASE BINDIR OUTDIR
+#
+# Runs VIDCHECK.EXE end to end in a Windows 95 prefix and an X server of its
+# own, from a working directory holding VIDCHECK.EXE, logo.bmp, logotest.bmp
+# and the OPT4W95.EXE stand-in (which appends a line to OPT4W95.LOG there).
+# CASE:
+#   desktop  in a Wine virtual desktop (which offers 640 x 480 at 32, 16 and
+#            8 bits): the first run records "Display Tested" before the mode
+#            changes, draws for five seconds (the frame count is printed and
+#            screenshots are kept in OUTDIR), then starts OPT4W95.EXE; the
+#            second run starts OPT4W95.EXE at once.
+#   nomode   on the plain X screen, where no 640 x 480 mode is offered: the
+#            French box comes after the window has gone, OPT4W95.EXE starts.
+#   nologo   logotest.bmp missing: its error is shown, no DirectDraw set-up,
+#            OPT4W95.EXE starts.
+# Vidcheck writes "VIDCHECK: ..." lines to the debug channel; Wine prints them
+# with WINEDEBUG=warn+debugstr, which is how this script follows a run.
+set -u
+case_name=$1
+bindir=$(cd "$2" && pwd)
+mkdir -p "$3"
+outdir=$(cd "$3" && pwd)
+export TT_BUILD=${TT_BUILD:-$(cd "$bindir/../.." && pwd)}
+. "$(dirname "$0")/../../scripts/lib/common.sh"
+
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+pass() { echo "ok: $*"; }
+
+# wait_for SECONDS COMMAND...: polls every 100 ms.
+wait_for() {
+  local limit=$(( $1 * 10 )) i; shift
+  for ((i = 0; i < limit; i++)); do "$@" && return 0; sleep 0.1; done
+  return 1
+}
+log_lines() { [ -f "$work/OPT4W95.LOG" ] && wc -l < "$work/OPT4W95.LOG" || echo 0; }
+has_lines() { [ "$(log_lines)" -ge "$1" ]; }
+debug_says() { grep -q "$1" "$debug" 2>/dev/null; }
+# Box texts arrive in Windows-1252.
+boxes_utf8() { [ -f "$boxes" ] && iconv -f CP1252 -t UTF-8 "$boxes" || true; }
+
+record_value() {
+  tt_wine reg query 'HKLM\Software\Vornhollow Entertainment' /v 'Display Tested' 2>/dev/null |
+    tr -d '\r' | awk '/Display Tested/ { print $NF }'
+}
+clear_record() {
+  tt_wine reg delete 'HKLM\Software\Vornhollow Entertainment' /v 'Display Tested' /f >/dev/null 2>&1
+}
+
+run=$(mktemp -d "${TMPDIR:-/tmp}/tt-vidcheck.XXXXXX")
+work=$run/work
+debug=$outdir/$case_name-debug.txt
+boxes=$outdir/$case_name-boxes.txt
+cleanup() {
+  tt_end_prefix
+  tt_stop_xvfb
+  rm -rf "$run"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+mkdir -p "$run/cd" "$work"
+rm -f "$debug" "$boxes" "$outdir/$case_name"-*.png
+cp "$bindir/VIDCHECK.EXE" "$bindir/OPT4W95.EXE" "$work/"
+cp "$bindir/LOGO.BMP" "$work/logo.bmp"
+cp "$bindir/LOGOTEST.BMP" "$work/logotest.bmp"
+boxwatch=$bindir/vidcheck_boxwatch.exe
+
+TT_SCREEN=800x600x24 tt_start_xvfb || { echo "no X server"; exit 1; }
+tt_make_prefix "$run/prefix" "$run/cd" || { echo "no prefix"; exit 1; }
+tt_start_wineserver
+cd "$work"
+
+# Judges the screenshots against the pictures: the logo at 0,0 and the
+# small picture with its bottom right corner at 630,470 (10 pixels from the
+# right and bottom edges of the 640 x 480 mode), shown in some shots and
+# gone in others. Keeps one shot of each as vidcheck-shown.png and
+# vidcheck-hidden.png (a black corner preferred).
+judge_shots() {
+  /usr/bin/python3 - "$outdir" "$work/logo.bmp" "$work/logotest.bmp" <<'EOF'
+import glob, os, shutil, sys
+from PIL import Image, ImageChops, ImageStat
+outdir, logo_path, test_path = sys.argv[1:4]
+logo = Image.open(logo_path).convert("RGB")
+small = Image.open(test_path).convert("RGB")
+w, h = small.size
+box = (630 - w, 470 - h, 630, 470)
+def diff(a, b):
+    return sum(ImageStat.Stat(ImageChops.difference(a, b)).mean) / 3
+shown = hidden = None
+hidden_black = False
+logo_ok = False
+for path in sorted(glob.glob(os.path.join(outdir, "desktop-shot-*.png"))):
+    shot = Image.open(path).convert("RGB")
+    top = shot.crop((0, 0, 640, 400))
+    d_logo = diff(top, logo.crop((0, 0, 640, 400)))
+    corner = shot.crop(box)
+    d_small = diff(corner, small)
+    brightest = max(hi for lo, hi in corner.getextrema())
+    print("%s: logo differs by %.1f, corner by %.1f from the small picture, brightest %d"
+          % (os.path.basename(path), d_logo, d_small, brightest))
+    if d_logo < 8:
+        logo_ok = True
+        if d_small < 8 and shown is None:
+            shown = path
+        # Hidden: cleared to black, or caught between the logo's blit and
+        # the clearing (locking the primary surface is slow under Wine, so
+        # screenshots often land there).
+        d_under = diff(corner, logo.crop(box))
+        if d_small > 30 and (brightest == 0 or (d_under < 8 and hidden is None)):
+            if brightest == 0 and (hidden is None or not hidden_black):
+                hidden, hidden_black = path, True
+            elif hidden is None:
+                hidden = path
+if shown:
+    shutil.copy(shown, os.path.join(outdir, "vidcheck-shown.png"))
+if hidden:
+    shutil.copy(hidden, os.path.join(outdir, "vidcheck-hidden.png"))
+print("logo %s, small picture shown %s, hidden %s" % (logo_ok, shown, hidden))
+sys.exit(0 if logo_ok and shown and hidden else 1)
+EOF
+}
+
+case $case_name in
+desktop)
+  [ -z "$(record_value)" ] || fail "the record exists before the first run"
+  tt_wine "$boxwatch" "$boxes" 60 vidtest >/dev/null 2>&1 &
+  WINEDEBUG=-all,warn+debugstr tt_wine explorer /desktop=vidtest,800x600 VIDCHECK.EXE >"$debug" 2>&1 &
+  if wait_for 30 debug_says "display mode 640x480x"; then
+    value=$(record_value)
+    [ "$value" = Yes ] && pass "\"Display Tested\" is Yes while the test runs" \
+      || fail "\"Display Tested\" is '$value' during the test"
+    grep -q "640x480x16 set" "$debug" && pass "16-bit mode chosen from 32, 16, 8" \
+      || fail "mode: $(grep -o '640x480x[0-9]*' "$debug")"
+    n=0
+    while ! debug_says "frames drawn" && [ $n -lt 25 ]; do
+      n=$((n + 1))
+      tt_screenshot "$outdir/desktop-shot-$(printf %02d $n).png"
+      sleep 0.15
+    done
+  else
+    fail "the display mode was never set"
+  fi
+  wait_for 30 debug_says "frames drawn" || fail "the test never ended"
+  frames=$(sed -n 's/.*frames drawn \([0-9]*\).*/\1/p' "$debug" | head -1)
+  echo "VIDCHECK drew ${frames:-?} frames in its five-second test"
+  wait_for 30 has_lines 1 && pass "OPT4W95.EXE started after the test" || fail "OPT4W95.EXE not started"
+  if [ -n "$frames" ] && [ "$frames" -lt 100 ]; then
+    wait_for 5 grep -q "ancien mod" <(boxes_utf8) || fail "no slow-adapter warning at $frames frames"
+  elif grep -q "ancien mod" <(boxes_utf8); then
+    fail "slow-adapter warning at $frames frames"
+  fi
+  judge_shots && pass "screenshots show the logo and the blinking picture" || fail "screenshots"
+  ls "$outdir"/vidcheck-*.png 2>/dev/null
+
+  # Second run: the record says Yes, so OPT4W95.EXE starts at once.
+  tt_wineserver -k >/dev/null 2>&1; tt_wineserver -w >/dev/null 2>&1
+  tt_start_wineserver
+  : >"$debug.2"
+  start=$(date +%s)
+  WINEDEBUG=-all,warn+debugstr tt_wine explorer /desktop=vidtest,800x600 VIDCHECK.EXE >"$debug.2" 2>&1 &
+  wait_for 30 has_lines 2 && pass "second run started OPT4W95.EXE after $(( $(date +%s) - start )) s" \
+    || fail "second run did not start OPT4W95.EXE"
+  grep -q "VIDCHECK" "$debug.2" && fail "second run tested the display again"
+  ;;
+nomode)
+  tt_wine "$boxwatch" "$boxes" 60 >/dev/null 2>&1 &
+  WINEDEBUG=-all,warn+debugstr timeout 60 "$(tt_wine_loader)" VIDCHECK.EXE >"$debug" 2>&1
+  [ "$(record_value)" = Yes ] && pass "record written" || fail "record not written"
+  wait_for 10 has_lines 1 && pass "OPT4W95.EXE started" || fail "OPT4W95.EXE not started"
+  expected="BOX window=gone Pas de mode d'affichage couleur 640 x 480 disponible.||Programme abandonné."
+  [ "$(boxes_utf8)" = "$expected" ] && pass "the French box came after the window had gone" \
+    || fail "boxes: $(boxes_utf8)"
+  debug_says "display mode" && fail "the mode was changed"
+  ;;
+nologo)
+  rm -f "$work/logotest.bmp"
+  tt_wine "$boxwatch" "$boxes" 60 >/dev/null 2>&1 &
+  WINEDEBUG=-all,warn+debugstr timeout 60 "$(tt_wine_loader)" VIDCHECK.EXE >"$debug" 2>&1
+  wait_for 10 has_lines 1 && pass "OPT4W95.EXE started" || fail "OPT4W95.EXE not started"
+  expected="BOX window=present Could not open/read from a file that was asked for.||The file is called logotest.bmp"
+  [ "$(boxes_utf8)" = "$expected" ] && pass "the missing picture was reported, nothing else" \
+    || fail "boxes: $(boxes_utf8)"
+  debug_says "display mode" && fail "DirectDraw went on without the picture"
+  ;;
+*)
+  echo "unknown case $case_name"; exit 2 ;;
+esac
+
+echo "$case_name: $failures failure(s); artifacts in $outdir"
+[ "$failures" = 0 ]
