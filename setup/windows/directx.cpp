@@ -1,0 +1,75 @@
+/* DirectX 3: the page that offers its installation from the CD through
+ * DSETUP.DLL, and the check afterwards that its libraries are present. */
+#include "setup/windows/directx.h"
+#include "setup/engine/engine.h"
+#include "setup/shell/shell.h"
+#include "settings/settings.h"
+
+static const char directXText[] =
+    "Tinfoil Tango necesita que ya esté instalado en tu ordenador DirectX 3 de Microsoft(R).\n\n"
+    "¿Quieres instalar este software adicional ahora? Haz clic sobre \"Próximo\" para instalar "
+    "o \"Pasar\" para ir a la siguiente etapa.\n\n"
+    "Recomendamos que instales el software y que sólo pases la instalación si ya has "
+    "instalado una versión reciente.";
+
+/* DirectXSetupA runs modally over the main window and may replace drivers;
+ * whatever it answers, Windows is offered a restart at the end. */
+void InstallDirectX(void)
+{
+    for (;;) {
+        int result = DirectXSetupA(mainWindow, directXPath, DIRECTX_SETUP_FLAGS);
+        rebootNeeded = 1;
+        if (result == 0 || result == 1)
+            return;
+        if (SetupMessage("No se ha instalado correctamente DirectX 3 ¿Repetir instalación?",
+                         MB_ICONEXCLAMATION | MB_YESNO) != IDYES)
+            return;
+    }
+}
+
+int DirectXPage(void)
+{
+    SetPage(1, 1, 1, "< Atrás", "Siguiente >", "Pasar", "Configuración DirectX 3", directXText,
+            IDC_NEXT, 107);
+    int answer = ShowPage();
+    if (answer != IDC_NEXT)
+        return answer;
+    InstallDirectX();
+    return 1;
+}
+
+int DirectXFilesPresent(const char *systemDirectory)
+{
+    char path[260];
+    lstrcpynA(path, systemDirectory, sizeof(path) - 11);
+    lstrcatA(path, "\\DDRAW.DLL");
+    if (!FileExists(path))
+        return 0;
+    lstrcpynA(path, systemDirectory, sizeof(path) - 11);
+    lstrcatA(path, "\\DSOUND.DLL");
+    return FileExists(path);
+}
+
+/* After DirectXSetupA the new libraries may only arrive with the restart, so
+ * an installation counts as presence. */
+int DirectXPresent(void)
+{
+    if (rebootNeeded)
+        return 1;
+    char systemDirectory[260];
+    UINT length = GetSystemDirectoryA(systemDirectory, sizeof(systemDirectory));
+    if (length == 0 || length >= sizeof(systemDirectory))
+        return 0;
+    return DirectXFilesPresent(systemDirectory);
+}
+
+int VerifyDirectX(void)
+{
+    if (DirectXPresent())
+        return 1;
+    if (SetupMessage("No se ha instalado correctamente DirectX 3.\n\n"
+                     "¿Quieres volver a intentar la instalación?",
+                     MB_ICONEXCLAMATION | MB_YESNO) == IDYES)
+        return -1;
+    return 0;
+}
