@@ -39,4 +39,9 @@ int RunReconfigureFlow(void);
 int RunUninstallFlow(void);
 int ShowSystemInformation(void);
 
+/* cdmusictest.cpp */
+int CdMusicTest(void);                        /* 1003 for Back on its first page, else 1 */
+int TrackFromInterim(const char *value);      /* n + 1 from the digits of value, as one byte */
+int CdTestTrack(void);                        /* from INTERIM; 3 without it */
+
 #endif
