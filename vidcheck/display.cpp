@@ -34,6 +34,9 @@ static int FailDirectDraw(const char *text)
 
 static HRESULT WINAPI OfferMode(LPDDSURFACEDESC mode, LPVOID context)
 {
+    char note[64];
+    wsprintfA(note, "VIDCHECK: mode offered 640x480x%lu\n", mode->ddpfPixelFormat.dwRGBBitCount);
+    OutputDebugStringA(note);
     return ChooseModeDepth((int *)context, (int)mode->ddpfPixelFormat.dwRGBBitCount)
                ? DDENUMRET_OK : DDENUMRET_CANCEL;
 }

@@ -131,8 +131,10 @@ desktop)
     value=$(record_value)
     [ "$value" = Yes ] && pass "\"Display Tested\" is Yes while the test runs" \
       || fail "\"Display Tested\" is '$value' during the test"
-    grep -q "640x480x16 set" "$debug" && pass "16-bit mode chosen from 32, 16, 8" \
-      || fail "mode: $(grep -o '640x480x[0-9]*' "$debug")"
+    offered=$(sed -n 's/.*mode offered 640x480x\([0-9]*\).*/\1/p' "$debug" | tr '\n' ' ')
+    echo "modes offered (bits per pixel, in order): $offered"
+    grep -q "640x480x16 set" "$debug" && pass "16-bit mode set" \
+      || fail "mode set: $(grep -o '640x480x[0-9]* set' "$debug")"
     n=0
     while ! debug_says "frames drawn" && [ $n -lt 25 ]; do
       n=$((n + 1))
@@ -173,6 +175,7 @@ nomode)
   [ "$(boxes_utf8)" = "$expected" ] && pass "the French box came after the window had gone" \
     || fail "boxes: $(boxes_utf8)"
   debug_says "display mode" && fail "the mode was changed"
+  debug_says "mode offered" && fail "a 640 x 480 mode was offered: $(grep -o 'offered.*' "$debug")"
   ;;
 nologo)
   rm -f "$work/logotest.bmp"
