@@ -14,11 +14,6 @@ static int chosenDepth;
 static PixelFormat pixelFormat;
 static UINT timerResolution;
 
-/* The test lasts ten ticks of 500 ms. Should the multimedia timer be missing
- * or stop ticking, the elapsed time takes its place, and the loop gives up
- * for certain after twice the test's length. */
-enum { gcTickPeriod = 500, gcTestTicks = 10, gcLongestTest = 2 * gcTickPeriod * gcTestTicks };
-
 /* FUNCTIONS */
 int HasDirectDraw(void)
 {
@@ -178,14 +173,9 @@ static int ClearPrimaryRect(const RECT *area)
     return 1;
 }
 
-/* The tick count of the test: the timer's when it runs, else the time that
- * has passed. */
 static DWORD CurrentTick(int timerRunning, DWORD startTime)
 {
-    DWORD elapsed = timeGetTime() - startTime;
-    if (elapsed >= gcLongestTest)
-        return gcTestTicks;
-    return timerRunning ? ReadTickCount() : elapsed / gcTickPeriod;
+    return TestTick(timerRunning, timerRunning ? ReadTickCount() : 0, timeGetTime() - startTime);
 }
 
 static void DrawFrames(void)

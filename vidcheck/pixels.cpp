@@ -119,3 +119,13 @@ UINT TimerResolution(UINT minimumPeriod, UINT maximumPeriod)
     UINT resolution = minimumPeriod > 5 ? minimumPeriod : 5;
     return resolution < maximumPeriod ? resolution : maximumPeriod;
 }
+
+/* The tick count the drawing loop goes by: the timer's while it runs. When
+ * it could not be started the elapsed time stands in for it, and should it
+ * stop ticking the loop still ends after twice the test's length. */
+DWORD TestTick(int timerRunning, DWORD timerTicks, DWORD elapsed)
+{
+    if (elapsed >= gcLongestTest)
+        return gcTestTicks;
+    return timerRunning ? timerTicks : elapsed / gcTickPeriod;
+}

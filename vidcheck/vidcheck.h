@@ -47,6 +47,8 @@ struct PixelFormat {
     int right[3];        /* how many low bits of the 8-bit value are dropped */
 };
 enum { gcLogoWidth = 640, gcLogoHeight = 480, gcTestRight = 630, gcTestBottom = 470 };
+/* The test lasts ten ticks of 500 ms; it gives up for certain after twice that. */
+enum { gcTickPeriod = 500, gcTestTicks = 10, gcLongestTest = 2 * gcTickPeriod * gcTestTicks };
 int ChooseModeDepth(int *chosen, int bitsPerPixel);
 void ChannelShifts(DWORD mask, int *left, int *right);
 int MakePixelFormat(PixelFormat *format, DWORD redMask, DWORD greenMask, DWORD blueMask,
@@ -58,5 +60,6 @@ void ClearSurfaceRect(BYTE *surface, LONG pitch, int bytesPerPixel, const RECT *
 int IsUsableLogo(const BitmapImage *image, LONG maxWidth, LONG maxHeight);
 int ShouldWarnSlowAdapter(DWORD frames);
 UINT TimerResolution(UINT minimumPeriod, UINT maximumPeriod);
+DWORD TestTick(int timerRunning, DWORD timerTicks, DWORD elapsed);
 
 #endif

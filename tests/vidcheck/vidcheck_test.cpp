@@ -182,6 +182,15 @@ TEST(TickTimer, ResolutionChoice)
     EXPECT_EQ(TimerResolution(10, 1000), 10u);
 }
 
+TEST(TickTimer, LoopEndsWithoutATimer)
+{
+    EXPECT_EQ(TestTick(1, 3, 1600), 3u);          /* the timer decides while it runs */
+    EXPECT_EQ(TestTick(0, 0, 499), 0u);           /* no timer: half seconds elapsed */
+    EXPECT_EQ(TestTick(0, 0, 1600), 3u);
+    EXPECT_EQ(TestTick(0, 0, 5000), 10u);
+    EXPECT_EQ(TestTick(1, 4, 10000), 10u);        /* a timer that stopped ticking */
+}
+
 static volatile LONG callbackCalls;
 static void CALLBACK CountCalls(UINT, UINT, DWORD_PTR, DWORD_PTR, DWORD_PTR)
 {
