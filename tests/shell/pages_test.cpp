@@ -29,16 +29,6 @@ TEST(SetPage, NullTextsAndZeroDefaultKeepThePreviousPage)
     EXPECT_EQ(page.bitmap, IDB_GROUP);
 }
 
-TEST(LowColourBitmap, EachPictureHasItsSixteenColourTwin)
-{
-    EXPECT_EQ(LowColourBitmap(IDB_GENERAL), 125);
-    EXPECT_EQ(LowColourBitmap(IDB_CDMUSIC), 122);
-    EXPECT_EQ(LowColourBitmap(IDB_SOUNDCARD), 126);
-    EXPECT_EQ(LowColourBitmap(IDB_FINISHED), 123);
-    EXPECT_EQ(LowColourBitmap(IDB_GROUP), 124);
-    EXPECT_EQ(LowColourBitmap(126), 126);   /* already substituted */
-}
-
 static std::string ControlText(HWND dialog, int id)
 {
     char text[512];

@@ -152,15 +152,6 @@ TEST_F(Progress, APalettePictureKeepsItsColoursAndTheBarMoves)
     EXPECT_EQ(displayedBackground.pixels[0], 7);
 }
 
-TEST_F(Progress, CloseRemovesTheBar)
-{
-    OpenProgress();
-    HWND bar = progressBar;
-    CloseProgress();
-    EXPECT_TRUE(progressBar == NULL);
-    EXPECT_FALSE(IsWindow(bar));
-}
-
 TEST_F(Progress, WithoutAPictureNothingIsRead)
 {
     FreeBackground(&primaryBackground);
@@ -170,13 +161,4 @@ TEST_F(Progress, WithoutAPictureNothingIsRead)
     OpenProgress();
     StepAt(48000000);
     EXPECT_EQ(revealedRows, 0);
-}
-
-TEST(StatusText, PointsAtTheCallersText)
-{
-    static const char text[] = "Copiando G1\\MAPA01.DAT";
-    SetStatusText(text);
-    EXPECT_EQ(statusText, text);
-    SetStatusText(" ");
-    EXPECT_STREQ(statusText, " ");
 }
