@@ -2,6 +2,7 @@
  * to run. */
 #include "setup/shell/shell.h"
 #include "setup/engine/engine.h"
+#include "setup/resources/resource.h"
 #include "setup/windows/integration.h"
 #include "settings/settings.h"
 
@@ -20,7 +21,7 @@ static void AskReinstallOrReconfigure(void)
     SetPage(1, 1, 1, "Reinstalar", "Configurar", NULL, "Tinfoil Tango",
             "Tinfoil Tango ya está instalado en el ordenador.\n\n"
             "¿Quieres volver a instalarlo, reconfigurarlo o cancelar?",
-            IDC_NEXT, 107);
+            IDC_NEXT, IDB_GENERAL);
     switch (ShowPage()) {
     case IDC_NEXT:
         PostFlow(WM_RUN_RECONFIGURE);
@@ -40,7 +41,7 @@ static void AskReinstallOrReconfigure(void)
 static void AskInstall(void)
 {
     SetPage(1, 1, 1, "No", "Sí", "Cancelar", "Tinfoil Tango", "¿Quieres instalar Tinfoil Tango en tu ordenador?",
-            IDC_NEXT, 107);
+            IDC_NEXT, IDB_GENERAL);
     if (ShowPage() == IDC_NEXT)
         PostFlow(WM_RUN_INSTALL);
     else
@@ -52,7 +53,7 @@ static void AskUninstall(void)
     SetPage(1, 1, 1, "No", "Sí", NULL, "Tinfoil Tango",
             "Procedimiento de desinstalación de Tinfoil Tango.\n\n"
             "¿Estás seguro que deseas eliminar este juego del disco duro?",
-            IDC_BACK, 107);
+            IDC_BACK, IDB_GENERAL);
     if (ShowPage() == IDC_NEXT)
         PostFlow(WM_RUN_UNINSTALL);
     else

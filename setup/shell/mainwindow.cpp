@@ -3,6 +3,7 @@
  * flows run inside its handling of the messages posted at start. */
 #include "setup/shell/shell.h"
 #include "setup/engine/engine.h"
+#include "setup/resources/resource.h"
 #include "settings/settings.h"
 #include <commctrl.h>
 #include <string.h>
@@ -31,7 +32,7 @@ int RegisterMainWindowClass(void)
     windowClass.style = CS_HREDRAW | CS_VREDRAW;
     windowClass.lpfnWndProc = MainWindowProc;
     windowClass.hInstance = appInstance;
-    windowClass.hIcon = LoadIconA(appInstance, MAKEINTRESOURCEA(101));
+    windowClass.hIcon = LoadIconA(appInstance, MAKEINTRESOURCEA(IDI_OUTFIT));
     windowClass.hCursor = LoadCursorA(NULL, (LPCSTR)IDC_ARROW);
     windowClass.hbrBackground = (HBRUSH)GetStockObject(BLACK_BRUSH);
     windowClass.lpszMenuName = "MyMainMenu";
