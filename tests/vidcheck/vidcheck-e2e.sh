@@ -39,6 +39,7 @@ has_lines() { [ "$(log_lines)" -ge "$1" ]; }
 debug_says() { grep -q "$1" "$debug" 2>/dev/null; }
 # Box texts arrive in Windows-1252.
 boxes_utf8() { [ -f "$boxes" ] && iconv -f CP1252 -t UTF-8 "$boxes" || true; }
+box_says() { boxes_utf8 | grep -q "$1"; }
 
 record_value() {
   tt_wine reg query 'HKLM\Software\Vornhollow Entertainment' /v 'Display Tested' 2>/dev/null |
@@ -149,8 +150,8 @@ desktop)
   echo "VIDCHECK drew ${frames:-?} frames in its five-second test"
   wait_for 30 has_lines 1 && pass "OPT4W95.EXE started after the test" || fail "OPT4W95.EXE not started"
   if [ -n "$frames" ] && [ "$frames" -lt 100 ]; then
-    wait_for 5 grep -q "ancien mod" <(boxes_utf8) || fail "no slow-adapter warning at $frames frames"
-  elif grep -q "ancien mod" <(boxes_utf8); then
+    wait_for 5 box_says "ancien mod" || fail "no slow-adapter warning at $frames frames"
+  elif box_says "ancien mod"; then
     fail "slow-adapter warning at $frames frames"
   fi
   judge_shots && pass "screenshots show the logo and the blinking picture" || fail "screenshots"
