@@ -7,7 +7,7 @@ static char messageText[512];
 
 /* The failure text, an empty line, then the file name as the caller gave it.
  * The buffer holds any name of up to 260 characters. */
-static void ShowFileError(const char *failure, const char *name)
+void ShowFileError(const char *failure, const char *name)
 {
     lstrcpynA(messageText, failure, sizeof(messageText));
     size_t used = strlen(messageText);

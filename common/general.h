@@ -23,6 +23,7 @@ extern int ShowErrorBoxes;            /* 0 while an optional file is probed */
 void ShowError(const char *message);
 
 /* fileio.cpp */
+void ShowFileError(const char *failure, const char *name);
 HANDLE OpenFileForRead(const char *name);
 HANDLE CreateFileForWrite(const char *name);
 HANDLE *CloseFile(HANDLE *file);

@@ -250,12 +250,12 @@ int WriteSettings(void)
     SettingsPath(newPath, "QVX.NEW");
     SettingsPath(asidePath, "QVX.OLD");
 
-    /* A read-only QVX.INF was never overwritten: creating it fails, and the
-     * failure is reported as it always was. */
+    /* A read-only QVX.INF is not overwritten: the failure is reported as
+     * creating it in place would be. (Asking CreateFile is no test: Wine run
+     * by root opens read-only files for writing.) */
     DWORD attributes = GetFileAttributesA(path);
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
-        HANDLE old = CreateFileForWrite(path);
-        CloseFile(&old);
+        ShowFileError("Could not create a file that was asked for.", path);
         return 0;
     }
 

@@ -26,12 +26,16 @@ struct SettingsFixture : ::testing::Test {
     }
     void TearDown() override { DiscardSettingsText(); }
     std::string Written() { return ReadWholeFile(dir + "QVX.INF"); }
-    /* Loads a text as if ReadSettings had read it, then writes QVX.INF. */
-    std::string WriteFrom(const std::string &text)
+    /* Reads a text as the installed copy, sets the option switches (-1 keeps
+     * what was read), then writes QVX.INF. */
+    std::string WriteFrom(const std::string &text, std::vector<int> switches = {})
     {
         WriteWholeFile(dir + "QVX.INF", text);
         DiscardSettingsText();
         EXPECT_TRUE(ReadSettings(1)) << (boxes.boxes.empty() ? "" : boxes.LastText());
+        for (size_t i = 0; i < switches.size() && i < OPTION_COUNT; i++)
+            if (switches[i] >= 0)
+                gameSettings.OptionOn[i] = switches[i];
         EXPECT_TRUE(WriteSettings());
         return Written();
     }
@@ -133,8 +137,7 @@ TEST_F(SettingsFixture, EmptyOrMissingFileFails)
 TEST_F(SettingsFixture, TemplateWithoutSectionGetsAllGeneratedKeys)
 {
     std::string before = std::string("; Tinfoil Tango\r\n") + requiredKeys;
-    gameSettings.OptionOn[2] = 1;
-    std::string out = WriteFrom(before);
+    std::string out = WriteFrom(before, {0, 0, 1});
     ASSERT_EQ(out.substr(0, before.size()), before);
     std::string added = out.substr(before.size());
     ASSERT_EQ(CountLines(added), 1 + 43);
@@ -162,8 +165,7 @@ TEST_F(SettingsFixture, SectionFollowedByAnotherSection)
     std::string text = std::string("Before,Keeps Case\r\n[SETUP]\r\n") + requiredKeys +
                        "cdrom,e:\\options\r\nshadows,4000,75,ON,X\r\nmy,line\r\n\r\nKEY_FIRE,57\r\n"
                        "[Other]\r\nlower,case\r\n";
-    gameSettings.OptionOn[0] = 0;
-    std::string out = WriteFrom(text);
+    std::string out = WriteFrom(text, {0});   /* read as ON, switched off */
     EXPECT_EQ(Line(out, 0), "Before,Keeps Case");
     EXPECT_EQ(Line(out, 1), "[SETUP]");
     EXPECT_EQ(Line(out, 2), "MIN_MEMORY,8192");
@@ -174,8 +176,8 @@ TEST_F(SettingsFixture, SectionFollowedByAnotherSection)
     EXPECT_EQ(Line(out, 9), "BASE,");     /* unmarked keys come next, in key-list order */
     /* The last line of the section is held back until after the added keys,
      * so KEY_FIRE stands twice: generated first, then as it stood. */
-    size_t generated = out.find("KEY_FIRE,-1\r\n");
-    size_t original = out.find("KEY_FIRE,57\r\n[Other]\r\nlower,case\r\n");
+    size_t generated = out.find("\r\nKEY_FIRE,57\r\n");
+    size_t original = out.find("\r\nKEY_FIRE,57\r\n[Other]\r\nlower,case\r\n");
     EXPECT_NE(generated, std::string::npos);
     EXPECT_NE(original, std::string::npos);
     EXPECT_LT(generated, original);
@@ -192,7 +194,7 @@ TEST_F(SettingsFixture, SectionToTheEndAndPrefixLines)
     std::string fromS = ExpectedSoundLine() + "\r\nS,,,OFF\r\nS,,,OFF\r\nS,,,OFF\r\n";
     EXPECT_NE(out.find(fromS), std::string::npos);
     EXPECT_NE(out.find("\r\nLANGUAGE,6\r\n"), std::string::npos);
-    EXPECT_EQ(out.substr(out.size() - 21), "KEY_WEAPONS_TOOLS,-1\r\n");
+    EXPECT_EQ(out.substr(out.size() - 22), "KEY_WEAPONS_TOOLS,-1\r\n");
     EXPECT_EQ(out.find("LANGUAGE,1"), std::string::npos);
 
     /* The same text written twice gives the same file. */
@@ -205,12 +207,17 @@ TEST_F(SettingsFixture, FailedWriteKeepsTheOldFile)
     std::string text = std::string("[SETUP]\r\n") + requiredKeys;
     WriteWholeFile(dir + "QVX.INF", text);
     ASSERT_TRUE(ReadSettings(1));
-    /* A directory where the new file should go makes its creation fail. */
-    CreateDirectoryA((dir + "QVX.NEW").c_str(), NULL);
+    /* The new file cannot be made while another program holds it open
+     * without sharing. */
+    HANDLE held = CreateFileA((dir + "QVX.NEW").c_str(), GENERIC_READ | GENERIC_WRITE, 0, NULL,
+                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
     EXPECT_FALSE(WriteSettings());
+    CloseHandle(held);
     EXPECT_EQ(Written(), text);
-    EXPECT_FALSE(boxes.boxes.empty());
-    RemoveDirectoryA((dir + "QVX.NEW").c_str());
+    EXPECT_EQ(boxes.LastText(), "Could not create a file that was asked for.\n\nThe file is called " +
+                                (dir + "QVX.NEW"));
+    DeleteFileA((dir + "QVX.NEW").c_str());
 
     /* A read-only file is left alone, and the failure reported as ever. */
     boxes.boxes.clear();
