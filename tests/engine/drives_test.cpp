@@ -62,15 +62,6 @@ TEST(Directories, CreateDirectoryPathMakesEveryMissingLevel)
     EXPECT_EQ(CreateDirectoryPath((scratch + "FILE\\SUB").c_str()), 0);
 }
 
-TEST(Directories, FileExistsTakesPatternsAndBareDirectoryNames)
-{
-    ScratchDirectory scratch("exists");
-    WriteWholeFile(scratch + "A.TXT", "a");
-    EXPECT_TRUE(FileExists((scratch + "*.TXT").c_str()));
-    EXPECT_TRUE(FileExists(WithoutBackslash(scratch.path).c_str()));
-    EXPECT_FALSE(FileExists((scratch + "B.TXT").c_str()));
-}
-
 struct SearchFixture : ::testing::Test {
     ScratchDirectory scratch{ "search" };
     BoxRecorder boxes;

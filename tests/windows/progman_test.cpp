@@ -198,8 +198,3 @@ TEST_F(ProgmanFixture, AnItemTooLongForItsCommandIsNotSent)
     EXPECT_EQ(Texts(Received(2)), (std::vector<std::string>{ "[DeleteItem(Corto)]", "[AddItem(X.EXE,Corto,)]" }));
 }
 
-TEST(Progman, NothingIsSentWithoutAConnection)
-{
-    EXPECT_EQ(SendProgramManagerCommand("[CreateGroup(Tinfoil Tango)]"), 0);
-    EXPECT_EQ(CloseProgramManager(), 1);
-}

@@ -106,15 +106,6 @@ TEST_F(RelaunchFixture, AMissingLibraryStopsTheRelaunch)
     EXPECT_FALSE(PathExists(temp + "DSETUPJ.DLL"));
 }
 
-TEST_F(RelaunchFixture, AnOlderCopyIsReplaced)
-{
-    WriteWholeFile(temp + "DSETUP.DLL", "old");
-    SetFileAttributesA((temp + "DSETUP.DLL").c_str(), FILE_ATTRIBUTE_NORMAL);
-    EXPECT_EQ(CopyToTemp("DSETUP.DLL", temp.c_str(), 0), 1);
-    EXPECT_EQ(ReadWholeFile(temp + "DSETUP.DLL"), "library DSETUP.DLL");
-    EXPECT_EQ(CopyToTemp("OUTFIT.EXE", temp.c_str(), 0), 0);   /* not in the data directory itself */
-}
-
 /* ---- WININIT.INI ---------------------------------------------------------- */
 
 struct WininitFixture : ::testing::Test {
