@@ -34,10 +34,19 @@ int RunInstallPages(void);                   /* sound test, program group, final
 /* devicetests.cpp */
 int SoundTest(void);
 
-/* pending.cpp, until the real flows arrive */
+/* reconfigure.cpp */
 int RunReconfigureFlow(void);
+int RunReconfigurePages(void);               /* sound test up to the final page, by variant */
+int OfferReinstall(void);                    /* installation not found: 1 after posting WM_RUN_INSTALL */
+
+/* uninstall.cpp */
 int RunUninstallFlow(void);
+int HoldsInstalledGame(const char *directory);   /* the marker file or QVX.INF is in it */
+
+/* sysinfo.cpp */
 int ShowSystemInformation(void);
+INT_PTR CALLBACK SystemInformationProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+DWORD PhysicalMemoryKb(SIZE_T totalBytes);
 
 /* cdmusictest.cpp */
 int CdMusicTest(void);                        /* 1003 for Back on its first page, else 1 */
