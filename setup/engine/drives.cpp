@@ -34,38 +34,6 @@ void SetSourceDrive(char letter)
 
 char searchStatusText[256];
 
-int CopyText(char *to, size_t size, const char *from)
-{
-    if (!size)
-        return 0;
-    size_t length = strlen(from);
-    if (length >= size) {
-        memcpy(to, from, size - 1);
-        to[size - 1] = '\0';
-        return 0;
-    }
-    memcpy(to, from, length + 1);
-    return 1;
-}
-
-int AppendText(char *to, size_t size, const char *from)
-{
-    size_t used = strlen(to);
-    if (used >= size)
-        return 0;
-    return CopyText(to + used, size - used, from);
-}
-
-int FileExists(const char *path)
-{
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(path, &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return 0;
-    FindClose(search);
-    return 1;
-}
-
 int CreateDirectoryPath(const char *path)
 {
     char prefix[260];
@@ -85,9 +53,9 @@ int CreateDirectoryPath(const char *path)
     return 1;
 }
 
-/* Shows "Buscando " and the directory of the pattern on the status line,
- * without the directory's trailing backslash. */
-static void ShowSearchStatus(const char *directory)
+/* Outfitter's side of the shared search (search.cpp): "Buscando " and the
+ * directory on the status line, without the directory's trailing backslash. */
+void ShowSearchStatus(const char *directory)
 {
     CopyText(searchStatusText, sizeof(searchStatusText), "Buscando ");
     AppendText(searchStatusText, sizeof(searchStatusText), directory);
@@ -95,110 +63,15 @@ static void ShowSearchStatus(const char *directory)
     SetStatusText(searchStatusText);
 }
 
-int DirectoryHoldsFile(const char *pattern, const char *name)
-{
-    char path[260];
-    CopyText(path, sizeof(path), pattern);
-    size_t length = strlen(path);
-    path[length >= 3 ? length - 3 : 0] = '\0';
-    ShowSearchStatus(path);
-
-    length = strlen(path);
-    if (length == 0)
-        return 0;
-    if (path[length - 1] != '\\' && !AppendText(path, sizeof(path), "\\"))
-        return 0;
-    if (!AppendText(path, sizeof(path), name))
-        return 0;
-    return FileExists(path);
-}
-
-/* dir + entry + tail into a 260-byte buffer; 0 when it would not fit. */
-static int BuildEntryPath(char *path, const char *directory, const char *entry, const char *tail)
-{
-    return CopyText(path, 260, directory) && AppendText(path, 260, entry) && AppendText(path, 260, tail);
-}
-
-static void UpperCaseAscii(char *text)
-{
-    for (; *text; text++)
-        if (*text >= 'a' && *text <= 'z')
-            *text = (char)(*text - 'a' + 'A');
-}
-
 int SearchDirectoryTree(const char *directory, const char *name)
 {
-    char path[260];
-    if (!BuildEntryPath(path, directory, "", "*.*"))
-        return 0;
-    WIN32_FIND_DATAA found;
-    HANDLE listing = FindFirstFileA(path, &found);
-    if (listing == INVALID_HANDLE_VALUE)
-        return 0;
-    do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || found.cFileName[0] == '.')
-            continue;
-        /* A level that would not fit in 260 bytes is not entered. */
-        if (!BuildEntryPath(path, directory, found.cFileName, "\\*.*"))
-            continue;
-        if (DirectoryHoldsFile(path, name)) {
-            FindClose(listing);
-            BuildEntryPath(installDirectory, directory, found.cFileName, "\\");
-            UpperCaseAscii(installDirectory);
-            return 1;
-        }
-        BuildEntryPath(path, directory, found.cFileName, "\\");
-        if (SearchDirectoryTree(path, name)) {
-            FindClose(listing);
-            return 1;
-        }
-    } while (FindNextFileA(listing, &found));
-    FindClose(listing);
-    return 0;
-}
-
-/* The recorded directory is taken as it was written, but it must end with a
- * backslash: every path of the game directory is built by appending to it,
- * and a hand-edited record without one would make the uninstaller list and
- * delete files beside the game directory instead of inside it. */
-static int TakeRecordedDirectory(const char *marker)
-{
-    char pattern[260];
-    if (!CopyText(pattern, sizeof(pattern), recordedDirectory) ||
-        !AppendText(pattern, sizeof(pattern), "*.*"))
-        return 0;
-    if (!DirectoryHoldsFile(pattern, marker))
-        return 0;
-    CopyText(installDirectory, sizeof(installDirectory), recordedDirectory);
-    size_t length = strlen(installDirectory);
-    if (installDirectory[length - 1] != '\\')
-        return AppendText(installDirectory, sizeof(installDirectory), "\\");
-    return 1;
-}
-
-static int IsSearchedDriveType(UINT type)
-{
-    return type == DRIVE_FIXED || type == DRIVE_REMOTE || type == DRIVE_RAMDISK;
+    return FindFileInTree(directory, name, installDirectory);
 }
 
 int FindInstalledGame(const char *marker)
 {
-    if (TakeRecordedDirectory(marker)) {
-        SetStatusText(" ");
-        return 1;
-    }
-    char drives[260];
-    DWORD length = GetLogicalDriveStringsA(sizeof(drives), drives);
-    if (length == 0 || length >= sizeof(drives))
+    if (!FindGameDirectory(recordedDirectory, marker, installDirectory))
         return 0;
-    /* Entries of four bytes: "C:\" and its NUL; an empty one ends the list. */
-    for (const char *root = drives; root < drives + length && *root; root += 4) {
-        if (!IsSearchedDriveType(GetDriveTypeA(root)))
-            continue;
-        if (SearchDirectoryTree(root, marker)) {
-            SetStatusText(" ");
-            return 1;
-        }
-    }
-    return 0;
+    SetStatusText(" ");
+    return 1;
 }

@@ -6,6 +6,7 @@
 #define ENGINE_H
 
 #include "common/general.h"
+#include "setup/engine/search.h"
 
 /* drives.cpp: every CD path starts with the CD's drive letter, D until set. */
 extern char activeListPath[260];      /* the file list the copy engine reads */
@@ -20,13 +21,9 @@ extern char recordedDirectory[260];   /* from the install record; empty when non
 #define sourceDrive (cdDataDirectory[0])
 extern char searchStatusText[256];    /* status line of the search and the copy */
 void SetSourceDrive(char letter);
-/* Bounded copies into fixed buffers: 1 when the whole text fit, 0 when it was
- * cut (the result is terminated either way). */
-int CopyText(char *to, size_t size, const char *from);
-int AppendText(char *to, size_t size, const char *from);
-int FileExists(const char *path);
 int CreateDirectoryPath(const char *path);
-int DirectoryHoldsFile(const char *pattern, const char *name);
+/* The shared search (search.h) with installDirectory as the found directory
+ * and the "Buscando" text on the status line, blanked after a find. */
 int SearchDirectoryTree(const char *directory, const char *name);
 int FindInstalledGame(const char *marker);
 

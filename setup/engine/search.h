@@ -1,0 +1,33 @@
+/*
+ * The search for an installed game by its marker file, and the bounded copies
+ * it builds its paths with. Shared by Outfitter and Chooser: it needs nothing
+ * but kernel32, and reports the directory it tests through a function that
+ * each program provides.
+ */
+#ifndef SEARCH_H
+#define SEARCH_H
+
+#include <stddef.h>
+
+/* Bounded copies into fixed buffers: 1 when the whole text fit, 0 when it was
+ * cut (the result is terminated either way). */
+int CopyText(char *to, size_t size, const char *from);
+int AppendText(char *to, size_t size, const char *from);
+int FileExists(const char *path);
+
+/* Provided by each program: called once for every directory tested, with the
+ * directory as tested (ending with a backslash, or empty). Outfitter shows it
+ * on its status line; Chooser searches silently. */
+void ShowSearchStatus(const char *directory);
+
+/* pattern is a directory followed by "*.*". */
+int DirectoryHoldsFile(const char *pattern, const char *name);
+/* Depth-first below directory (never directory itself); found (260 bytes)
+ * gets the directory holding name, with a backslash, in upper case. */
+int FindFileInTree(const char *directory, const char *name, char *found);
+/* The recorded directory first, taken as written (with a backslash added when
+ * it has none); then every fixed, remote and RAM drive. found: 260 bytes,
+ * written only on success. */
+int FindGameDirectory(const char *recorded, const char *marker, char *found);
+
+#endif
