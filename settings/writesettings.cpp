@@ -150,6 +150,21 @@ static int CopyLine(HANDLE file, const char *line)
     return 0;
 }
 
+/* Copies lines of the text as they stand: count of them, or all that remain
+ * when count is -1. Advances the text past them. */
+static int CopyTextLines(HANDLE file, const char **text, long *remaining, int count)
+{
+    char line[LINE_CAPACITY];
+    for (; *remaining > 0 && count != 0; count--) {
+        int used = ReadTextLine(*text, *remaining, line, sizeof(line), 0);
+        *text += used;
+        *remaining -= used;
+        if (!CopyLine(file, line))
+            return 0;
+    }
+    return 1;
+}
+
 /* Writes the new text into an open file; 0 as soon as a write failed. */
 static int WriteSettingsText(HANDLE file)
 {
@@ -160,26 +175,14 @@ static int WriteSettingsText(HANDLE file)
     memset(writtenMarks, 0, sizeof(writtenMarks));
     int section = FindSettingsSection(text, remaining);
     if (section < 0) {
-        while (remaining > 0) {
-            int used = ReadTextLine(text, remaining, line, sizeof(line), 0);
-            text += used;
-            remaining -= used;
-            if (!CopyLine(file, line))
-                return 0;
-        }
-        if (!CopyLine(file, "[SETUP]"))
+        if (!CopyTextLines(file, &text, &remaining, -1) || !CopyLine(file, "[SETUP]"))
             return 0;
         WriteUnmarkedLines(file, CDROM_LETTER_ONLY);
         return !writeFailed;
     }
 
-    for (int index = 0; index <= section; index++) {
-        int used = ReadTextLine(text, remaining, line, sizeof(line), 0);
-        text += used;
-        remaining -= used;
-        if (!CopyLine(file, line))
-            return 0;
-    }
+    if (!CopyTextLines(file, &text, &remaining, section + 1))
+        return 0;
 
     int heldBack = 0;
     while (remaining > 0) {
@@ -203,17 +206,8 @@ static int WriteSettingsText(HANDLE file)
     }
 
     WriteUnmarkedLines(file, CDROM_APPENDED);
-    if (heldBack) {
-        if (!CopyLine(file, line))
-            return 0;
-        while (remaining > 0) {
-            int used = ReadTextLine(text, remaining, line, sizeof(line), 0);
-            text += used;
-            remaining -= used;
-            if (!CopyLine(file, line))
-                return 0;
-        }
-    }
+    if (heldBack && (!CopyLine(file, line) || !CopyTextLines(file, &text, &remaining, -1)))
+        return 0;
     return !writeFailed;
 }
 

@@ -54,13 +54,20 @@ void TrimSpaces(char *text)
         text[--length] = '\0';
 }
 
+/* An optional file is probed with the error boxes off: missing is silent. */
+static char *LoadQuietly(const char *name, DWORD *size)
+{
+    ShowErrorBoxes = 0;
+    char *data = LoadOptionalFile(name, size);
+    ShowErrorBoxes = 1;
+    return data;
+}
+
 int ReadVideoDriverName(void)
 {
     lstrcpyA(videoDriverName, "Unknown");
     DWORD size;
-    ShowErrorBoxes = 0;
-    char *data = LoadOptionalFile("UVCONFIG.DAT", &size);
-    ShowErrorBoxes = 1;
+    char *data = LoadQuietly("UVCONFIG.DAT", &size);
     if (!data)
         return 0;
     if (size > UVCONFIG_MIN_SIZE) {
@@ -80,9 +87,7 @@ void ReadSoundDeviceName(void)
 {
     lstrcpyA(soundDeviceName, "Unknown");
     DWORD size;
-    ShowErrorBoxes = 0;
-    char *data = LoadOptionalFile("DIG.INI", &size);
-    ShowErrorBoxes = 1;
+    char *data = LoadQuietly("DIG.INI", &size);
     if (!data)
         return;
     const char *text = data;
