@@ -61,16 +61,11 @@ const char *LaunchEntry(LONG language)
     return launchTable[language];
 }
 
-/* OUTFIT.EXE imports DSETUP.DLL, which the CD keeps in \DATA1\ and not beside
- * the Outfitters in the language directories. The loader looks in the
- * current directory after the program's own, and the started program
- * inherits ours: so it starts from \DATA1\ of the CD. */
 int LaunchSetup(LONG language)
 {
     char command[CHOOSER_PATH];
     CopyText(command, sizeof(command), cdDataPath);
     AppendText(command, sizeof(command), LaunchEntry(language));
-    SetCurrentDirectoryA(cdDataPath);
     if (WinExec(command, SW_SHOWNORMAL) > 31)
         return 1;
     ShowMessageBox(NULL, "Could not find the Setup program for your language!", "Setup", MB_ICONERROR);
