@@ -67,7 +67,9 @@ tt_install_deps() {
     winepkgs="wine wine32:i386"
   fi
   apt-get update -q >/dev/null
-  apt-get install -y -q --no-install-recommends $winepkgs \
+  # Wine with what it recommends: OpenGL for DirectDraw, its own fonts, XRender.
+  apt-get install -y -q $winepkgs fonts-wine libgl1-mesa-dri >/dev/null
+  apt-get install -y -q --no-install-recommends \
     g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 \
     g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 \
     cmake make g++ clang libclang-rt-14-dev googletest libgtest-dev \
