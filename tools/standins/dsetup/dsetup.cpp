@@ -1,32 +1,13 @@
 /* DSETUP.DLL stand-in: DirectXSetupA installs nothing; it appends what it was
  * called with to a log and answers what the test asks for. See README.md. */
 #include <windows.h>
+#include "tools/standins/standinlog.h"
 
 enum { ANSWERS_CAPACITY = 256 };
 
-static void LogPath(char *path, DWORD size)
-{
-    DWORD length = GetEnvironmentVariableA("TT_DSETUP_LOG", path, size);
-    if (length > 0 && length < size)
-        return;
-    length = GetTempPathA(size - 16, path);
-    if (length == 0 || length >= size - 16)
-        path[0] = '\0';
-    lstrcatA(path, "dsetup.log");
-}
-
 static void AppendLog(const char *line)
 {
-    char path[MAX_PATH];
-    LogPath(path, sizeof(path));
-    HANDLE file = CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
-                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
-    if (file == INVALID_HANDLE_VALUE)
-        return;
-    DWORD written;
-    SetFilePointer(file, 0, NULL, FILE_END);
-    WriteFile(file, line, (DWORD)lstrlenA(line), &written, NULL);
-    CloseHandle(file);
+    AppendStandInLog("TT_DSETUP_LOG", "dsetup.log", line);
 }
 
 /* TT_DSETUP_ANSWERS: integers separated by commas, one per call; each call
@@ -63,7 +44,7 @@ extern "C" __declspec(dllexport) int WINAPI DirectXSetupA(HWND owner, LPSTR sour
     }
     int answer = NextAnswer();
     char line[700];
-    wsprintfA(line, "DirectXSetupA owner=%s class=\"%s\" caption=\"%s\" path=\"%.260s\" flags=0x%08lX answer=%d\r\n",
+    wsprintfA(line, "DirectXSetupA owner=%s class=\"%s\" caption=\"%s\" path=\"%.260s\" flags=0x%08lX answer=%d",
               owner ? (IsWindow(owner) ? "window" : "invalid") : "none", className, caption,
               sourcePath ? sourcePath : "(null)", flags, answer);
     AppendLog(line);

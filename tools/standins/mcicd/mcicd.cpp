@@ -2,6 +2,7 @@
  * configurable track lengths and writes every MCI command it receives, with
  * its flags and parameters, to a log. See README.md for the contract. */
 #include <windows.h>
+#include "tools/standins/standinlog.h"
 #include <mmsystem.h>
 #include <mmddk.h>
 
@@ -13,30 +14,9 @@ enum { DEFAULT_LENGTH = 3 };   /* minutes, for tracks the configuration does not
 static DWORD timeFormat = MCI_FORMAT_MILLISECONDS;
 static MCIDEVICEID deviceId;
 
-static void LogPath(char *path, DWORD size)
-{
-    DWORD length = GetEnvironmentVariableA("TT_MCICD_LOG", path, size);
-    if (length > 0 && length < size)
-        return;
-    length = GetTempPathA(size - 16, path);
-    if (length == 0 || length >= size - 16)
-        path[0] = '\0';
-    lstrcatA(path, "ttmcicd.log");
-}
-
 static void LogLine(const char *line)
 {
-    char path[MAX_PATH];
-    LogPath(path, sizeof(path));
-    HANDLE file = CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
-                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
-    if (file == INVALID_HANDLE_VALUE)
-        return;
-    DWORD written;
-    SetFilePointer(file, 0, NULL, FILE_END);
-    WriteFile(file, line, (DWORD)lstrlenA(line), &written, NULL);
-    WriteFile(file, "\r\n", 2, &written, NULL);
-    CloseHandle(file);
+    AppendStandInLog("TT_MCICD_LOG", "ttmcicd.log", line);
 }
 
 /* TT_MCICD_FAIL: names of commands to refuse, separated by commas. */
