@@ -307,7 +307,12 @@ static int DescribeControl(HWND c, int box, char *out, int size)
   if (!lstrcmpiW(wcls, L"Static")) {
     int type = style & SS_TYPEMASK;
     if (type == SS_ICON) {
-      snprintf(line, sizeof(line), "icon: %s", ClassifyIcon(c));
+      // A box that has just appeared may still lie under the window it was
+      // raised over for a moment (seen on a loaded machine): read it again
+      // at the next poll rather than record what covered it.
+      const char *icon = ClassifyIcon(c);
+      if (!strcmp(icon, "covered")) return 0;
+      snprintf(line, sizeof(line), "icon: %s", icon);
     } else if (type == SS_BITMAP || type == SS_ENHMETAFILE) {
       snprintf(line, sizeof(line), "picture %d", id);
     } else if (type <= SS_SIMPLE || type == SS_LEFTNOWORDWRAP || type == SS_OWNERDRAW) {
