@@ -14,6 +14,25 @@ LONG bytesCopied;
 
 enum { TRANSFER_SIZE = 1048576 };   /* one block read, one chunk expanded */
 
+/* One pair of transfer buffers serves the whole pass: fresh 1 MiB blocks for
+ * every list line cost more in first page touches than the copying they do.
+ * Made when the pass starts, freed when it ends, whatever the result. */
+static BYTE *transferInput;    /* source bytes as read */
+static BYTE *transferOutput;   /* a chunk's expanded bytes */
+
+static int AllocateTransferBuffers(void)
+{
+    transferInput = (BYTE *)AllocateMemory(TRANSFER_SIZE, 1);
+    transferOutput = transferInput ? (BYTE *)AllocateMemory(TRANSFER_SIZE, 1) : NULL;
+    return transferOutput != NULL;
+}
+
+static void FreeTransferBuffers(void)
+{
+    transferInput = (BYTE *)FreeMemory(transferInput);
+    transferOutput = (BYTE *)FreeMemory(transferOutput);
+}
+
 /* ---- Messages about the CD's data -------------------------------------- */
 
 /* Files of the CD are shown under their own names: the copy marks a
@@ -177,6 +196,11 @@ int CopyListedFiles(void)
     char *list = (char *)LoadWholeFile(activeListPath, &size);
     if (!list)
         return 0;
+    if (!AllocateTransferBuffers()) {
+        FreeTransferBuffers();
+        FreeMemory(list);
+        return 0;
+    }
     OpenProgress();
     char source[260], destination[260];
     int result = 1;
@@ -193,6 +217,7 @@ int CopyListedFiles(void)
     }
     CloseProgress();
     SetStatusText(" ");
+    FreeTransferBuffers();
     FreeMemory(list);
     return result;
 }
@@ -206,30 +231,13 @@ static void ShowCopyStatus(const char *destination)
     SetStatusText(searchStatusText);
 }
 
-static int AllocateTransferBuffers(BYTE **input, BYTE **output)
-{
-    *input = (BYTE *)AllocateMemory(TRANSFER_SIZE, 1);
-    *output = *input ? (BYTE *)AllocateMemory(TRANSFER_SIZE, 1) : NULL;
-    return *output != NULL;
-}
-
-static void FreeTransferBuffers(BYTE *input, BYTE *output)
-{
-    FreeMemory(input);
-    FreeMemory(output);
-}
-
 static int CopyPlainFile(HANDLE file, const char *path, const char *destination)
 {
     ShowCopyStatus(destination);
     DWORD size = GetSizeOfFile(file);
     if (!size)
         return 0;
-    BYTE *input, *output;
-    int result = AllocateTransferBuffers(&input, &output) &&
-                 CopyFileData(input, output, file, path, destination, size);
-    FreeTransferBuffers(input, output);
-    return result;
+    return CopyFileData(transferInput, transferOutput, file, path, destination, size);
 }
 
 /* Every entry lands under the part of the list's destination up to its first
@@ -254,8 +262,7 @@ static int CopyContainer(HANDLE data, const char *path, char *destination)
         FreeMemory(index);
         return 0;
     }
-    BYTE *input, *output;
-    int result = AllocateTransferBuffers(&input, &output);
+    int result = 1;
     const char *backslash = strchr(destination, '\\');
     size_t kept = backslash ? (size_t)(backslash - destination) + 1 : 0;
     for (size_t entry = 0; result && entry < indexSize / CFI_ENTRY_SIZE; entry++) {
@@ -272,9 +279,8 @@ static int CopyContainer(HANDLE data, const char *path, char *destination)
             break;
         }
         ShowCopyStatus(destination);
-        result = CopyFileData(input, output, data, dataPath, destination, entrySize);
+        result = CopyFileData(transferInput, transferOutput, data, dataPath, destination, entrySize);
     }
-    FreeTransferBuffers(input, output);
     FreeMemory(index);
     return result;
 }

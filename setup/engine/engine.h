@@ -34,7 +34,7 @@ int CopyListedFiles(void);
 LONG TotalListedSize(void);
 int ParseListLine(const char *text, long remaining, char *source, char *destination);
 int IsFileIncluded(const char *source);
-int CopyListedFile(const char *source, char *destination);
+int CopyListedFile(const char *source, char *destination);   /* inside CopyListedFiles, which holds the buffers */
 int CopyFileData(BYTE *input, BYTE *output, HANDLE source, const char *sourcePath,
                  const char *destination, DWORD size);
 

@@ -256,6 +256,33 @@ TEST_F(CopyFixture, AnEmptyPlainFileFailsThePass)
     EXPECT_FALSE(PathExists(game + "EMPTY.DAT"));
 }
 
+/* The pass holds its transfer buffers from start to end: a pass that fails
+ * inside a container must free them, and the next pass in the same run must
+ * make them again and install every byte. */
+TEST_F(CopyFixture, AFailedPassIsFollowedByAGoodOne)
+{
+    std::string big = Pattern(1500000, 4);
+    std::string literals;
+    std::string literalPayload = LiteralPayload(&literals);
+    WriteWholeFile(cd + "BIG.DAT", big);
+    List("BIG.DAT,BIG.DAT\r\nSECTOR1.CFL,G1\\X\r\n");
+    WriteContainer(cd + "SECTOR1", { { "GOOD.DAT", 1, Chunk(88, 100, literalPayload) },
+                                     { "BAD.DAT", 1, Chunk(2000000, 4, "\xFF" "abc") } });
+    EXPECT_EQ(CopyListedFiles(), 0);
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    for (void *block : memoryBlocks)
+        EXPECT_EQ(block, (void *)NULL) << "the failed pass left a block behind";
+
+    boxes.boxes.clear();
+    WriteContainer(cd + "SECTOR1", { { "GOOD.DAT", 1, Chunk(88, 100, literalPayload) },
+                                     { "RAW.DAT", 0, Pattern(1200000, 5) } });
+    ASSERT_EQ(CopyListedFiles(), 1) << boxes.LastText();
+    EXPECT_TRUE(boxes.boxes.empty());
+    EXPECT_EQ(Installed("BIG.DAT"), big);
+    EXPECT_EQ(Installed("G1\\GOOD.DAT"), literals);
+    EXPECT_EQ(Installed("G1\\RAW.DAT"), Pattern(1200000, 5));
+}
+
 /* ---- Names from the CD that leave the game directory ------------------- */
 
 static void ExpectRefusal(CopyFixture &f, const std::string &named)
