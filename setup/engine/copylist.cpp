@@ -244,6 +244,12 @@ static int CopyPlainFile(HANDLE file, const char *path, const char *destination)
  * backslash (or directly in the game directory when it has none). That part
  * is measured once: an entry name with a backslash of its own must not move
  * the entries after it. */
+static size_t EntryDestinationStem(const char *destination)
+{
+    const char *backslash = strchr(destination, '\\');
+    return backslash ? (size_t)(backslash - destination) + 1 : 0;
+}
+
 static int CopyContainer(HANDLE data, const char *path, char *destination)
 {
     char indexPath[260], dataPath[260], reason[200], name[CFI_NAME_SIZE];
@@ -263,8 +269,7 @@ static int CopyContainer(HANDLE data, const char *path, char *destination)
         return 0;
     }
     int result = 1;
-    const char *backslash = strchr(destination, '\\');
-    size_t kept = backslash ? (size_t)(backslash - destination) + 1 : 0;
+    size_t kept = EntryDestinationStem(destination);
     for (size_t entry = 0; result && entry < indexSize / CFI_ENTRY_SIZE; entry++) {
         uint32_t entrySize;
         if (!ReadIndexEntry(index, indexSize, entry, name, &entrySize, reason, sizeof(reason))) {
@@ -379,5 +384,62 @@ int CopyFileData(BYTE *input, BYTE *output, HANDLE source, const char *sourcePat
                      ? CopyRawBlocks(input, source, file, remaining)
                      : CopyChunks(input, output, source, file, remaining, sourcePath, destination);
     CloseFile(&file);
+    return result;
+}
+
+/* ---- What a list installs ------------------------------------------------ */
+
+static int VisitContainerEntries(const char *path, char *destination, ListedFileVisit visit,
+                                 void *context, char *failedPath)
+{
+    char reason[200], name[CFI_NAME_SIZE];
+    CopyText(failedPath, 260, path);
+    failedPath[strlen(failedPath) - 1] = 'I';
+    DWORD indexSize;
+    BYTE *index = LoadWholeFile(failedPath, &indexSize);
+    if (!index)
+        return 0;
+    int result = CheckIndexSize(indexSize, reason, sizeof(reason));
+    size_t kept = EntryDestinationStem(destination);
+    for (size_t entry = 0; result && entry < indexSize / CFI_ENTRY_SIZE; entry++) {
+        uint32_t entrySize;
+        result = ReadIndexEntry(index, indexSize, entry, name, &entrySize, reason, sizeof(reason));
+        destination[kept] = '\0';
+        /* A destination too long for the copy was never written. */
+        if (result && AppendText(destination, 260, name))
+            result = visit(context, destination);
+    }
+    FreeMemory(index);
+    return result;
+}
+
+int ForEachListedFile(const char *listPath, ListedFileVisit visit, void *context, char *failedPath)
+{
+    int saved = ShowErrorBoxes;
+    ShowErrorBoxes = 0;
+    CopyText(failedPath, 260, listPath);
+    DWORD size = 0;
+    char *list = (char *)LoadWholeFile(listPath, &size);
+    int result = list != NULL;
+    char source[260], destination[260], path[260];
+    DWORD at = 0;
+    while (result && at < size) {
+        int used = ParseListLine(list + at, (long)(size - at), source, destination);
+        if (used <= 0)
+            break;
+        at += (DWORD)used;
+        if (!source[0])
+            continue;
+        CopyText(failedPath, 260, listPath);
+        if (!IsContainer(source))
+            result = visit(context, destination);
+        else
+            result = CopyText(path, sizeof(path), cdDataDirectory) && AppendText(path, sizeof(path), source) &&
+                     VisitContainerEntries(path, destination, visit, context, failedPath);
+    }
+    FreeMemory(list);
+    ShowErrorBoxes = saved;
+    if (result)
+        failedPath[0] = '\0';
     return result;
 }

@@ -37,8 +37,22 @@ int IsFileIncluded(const char *source);
 int CopyListedFile(const char *source, char *destination);   /* inside CopyListedFiles, which holds the buffers */
 int CopyFileData(BYTE *input, BYTE *output, HANDLE source, const char *sourcePath,
                  const char *destination, DWORD size);
+/* Every file that the list at listPath writes into the game directory, read
+ * as the copy pass reads it but on every line, whatever the minimal filter:
+ * each plain file's destination and each entry of each container (from its
+ * index alone), relative to the game directory. Shows nothing: a file that
+ * cannot be read or is damaged ends the walk with 0 and its path in
+ * failedPath (260 bytes), as does a visit that answers 0. */
+typedef int (*ListedFileVisit)(void *context, const char *destination);
+int ForEachListedFile(const char *listPath, ListedFileVisit visit, void *context, char *failedPath);
 
-/* deletetree.cpp */
+/* deletetree.cpp: the uninstallation deletes only what the CD's file lists
+ * (both of them, every line) and their containers install, and QVX.INF.
+ * ReadInstalledNames reads them from the CD data directory; 0 with the path
+ * of the unreadable or damaged file in failedPath (260 bytes), and nothing is
+ * known, so nothing will be deleted. */
+int ReadInstalledNames(char *failedPath);
+void ForgetInstalledNames(void);
 int DeleteInstalledFiles(void);
 int RemoveInstalledDirectories(void);
 

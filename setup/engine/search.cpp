@@ -39,6 +39,21 @@ int FileExists(const char *path)
     return 1;
 }
 
+int HasWildcard(const char *name)
+{
+    return strpbrk(name, "*?") != NULL;
+}
+
+int IsLinkAttribute(unsigned long attributes)
+{
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+int IsLinkedPath(const char *path)
+{
+    return IsLinkAttribute(GetFileAttributesA(path));
+}
+
 int DirectoryHoldsFile(const char *pattern, const char *name)
 {
     char path[PATH_SIZE];
@@ -48,7 +63,7 @@ int DirectoryHoldsFile(const char *pattern, const char *name)
     ShowSearchStatus(path);
 
     length = strlen(path);
-    if (length == 0)
+    if (length == 0 || HasWildcard(name))
         return 0;
     if (path[length - 1] != '\\' && !AppendText(path, sizeof(path), "\\"))
         return 0;
@@ -128,6 +143,8 @@ static int IsSearchedDriveType(UINT type)
 
 int FindGameDirectory(const char *recorded, const char *marker, char *found)
 {
+    if (HasWildcard(marker))
+        return 0;
     if (TakeRecordedDirectory(recorded, marker, found))
         return 1;
     char drives[PATH_SIZE];

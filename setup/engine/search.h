@@ -14,13 +14,23 @@
 int CopyText(char *to, size_t size, const char *from);
 int AppendText(char *to, size_t size, const char *from);
 int FileExists(const char *path);
+/* Whether a name holds a wildcard (* or ?): such a name is a pattern, and a
+ * pattern never counts as a file that was found. */
+int HasWildcard(const char *name);
+/* Whether a directory entry is a symbolic link or a junction: a reparse point
+ * (Wine shows a Unix symbolic link to a directory so). Such a directory leads
+ * elsewhere and is neither entered nor removed. IsLinkedPath asks for a path
+ * without a trailing backslash: with one, Wine answers for the target. */
+int IsLinkAttribute(unsigned long attributes);
+int IsLinkedPath(const char *path);
 
 /* Provided by each program: called once for every directory tested, with the
  * directory as tested (ending with a backslash, or empty). Outfitter shows it
  * on its status line; Chooser searches silently. */
 void ShowSearchStatus(const char *directory);
 
-/* pattern is a directory followed by "*.*". */
+/* pattern is a directory followed by "*.*"; a name with a wildcard is never
+ * found. */
 int DirectoryHoldsFile(const char *pattern, const char *name);
 /* Depth-first below directory (never directory itself); found (260 bytes)
  * gets the directory holding name, with a backslash, in upper case. */

@@ -14,13 +14,13 @@ static int DirectoryHolds(const char *directory, const char *name)
            FileExists(path);
 }
 
-/* The deletion empties whatever directory was typed on the location page, at
- * its own level and in G0 to G10. Only a directory that shows the game's
- * marker file or its QVX.INF is taken as the game's: a slip such as
- * C:\WINDOWS would otherwise cost every file in it. */
+/* Only a directory that shows the game's marker file or its QVX.INF is taken
+ * as the game's; a marker with a wildcard shows in every directory and so in
+ * none. */
 int HoldsInstalledGame(const char *directory)
 {
-    return DirectoryHolds(directory, gameSettings.InstalledFile) || DirectoryHolds(directory, "QVX.INF");
+    return (!HasWildcard(gameSettings.InstalledFile) && DirectoryHolds(directory, gameSettings.InstalledFile)) ||
+           DirectoryHolds(directory, "QVX.INF");
 }
 
 static void DeleteGameFiles(void)
@@ -29,6 +29,21 @@ static void DeleteGameFiles(void)
         return;
     DeleteInstalledFiles();
     RemoveInstalledDirectories();
+}
+
+/* Without the CD's lists nobody knows which files are the game's: nothing is
+ * deleted, and the records stay so that the uninstallation can be run again
+ * with the CD. */
+static void ReportUnreadableLists(const char *failedPath)
+{
+    char message[600];
+    CopyText(message, sizeof(message), "No se puede leer el archivo ");
+    AppendText(message, sizeof(message), failedPath);
+    AppendText(message, sizeof(message),
+               " del CD, o está dañado. Sin él no se sabe qué ficheros instaló Tinfoil Tango, "
+               "así que no se ha borrado nada.\n\n"
+               "Comprueba que el CD de Tinfoil Tango esté en la unidad y vuelve a intentarlo.");
+    SetupMessage(message, MB_OK | MB_ICONERROR);
 }
 
 /* Nothing to go back to: only "Final" is enabled. */
@@ -46,8 +61,14 @@ static int UninstalledPage(void)
 int RunUninstallFlow(void)
 {
     SetWaitCursor();
+    char failedPath[260];
     if (!ReadSettings(0)) {
         SetArrowCursor();
+        return 0;
+    }
+    if (!ReadInstalledNames(failedPath)) {
+        SetArrowCursor();
+        ReportUnreadableLists(failedPath);
         return 0;
     }
     installDirectory[0] = '\0';
@@ -58,6 +79,7 @@ int RunUninstallFlow(void)
 
     SetWaitCursor();
     DeleteGameFiles();
+    ForgetInstalledNames();
     DeleteProgramGroup();
     DeleteInstallRecords();
     SetArrowCursor();

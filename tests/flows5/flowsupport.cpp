@@ -147,6 +147,20 @@ void MakeGameDirectory(const std::string &directory, const char *marker, bool do
     }
 }
 
+void WriteCdLists(const std::string &cd, const char *marker)
+{
+    std::string dos = std::string(marker) + "," + marker + "\r\nZEPH.BAT,ZEPH.BAT\r\nMENUS.CFL,G7\\X\r\n";
+    for (const char *name : gameSubdirectories)
+        if (lstrcmpA(name, "G7") != 0)
+            dos += std::string("DATOS.DAT,") + name + "\\DATOS.DAT\r\n";
+    WriteWholeFile(cd + "FILELIST.WD", dos);
+    WriteWholeFile(cd + "FILELIST.WIN", std::string(marker) + "," + marker + "\r\n");
+    std::string record(268, '\0');
+    record.replace(0, 9, "DATOS.DAT");
+    record[264] = 8;
+    WriteWholeFile(cd + "MENUS.CFI", record);
+}
+
 std::string CdSettings(const char *marker)
 {
     return "[SETUP]\r\nMIN_MEMORY,8192\r\nTRACKS_EXPECTED,10\r\nINSTALLED_FILE," + std::string(marker) +

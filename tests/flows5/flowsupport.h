@@ -55,6 +55,9 @@ struct MainWindowStandIn {
 /* A game directory with the marker, QVX.INF and a file in each of G0 to G10;
  * ZEPH.BAT when dos. */
 void MakeGameDirectory(const std::string &directory, const char *marker, bool dos);
+/* The CD's file lists for that directory: MENUS.CFL (its index alone) holds
+ * G7's file, plain lines the others. */
+void WriteCdLists(const std::string &cd, const char *marker);
 std::string CdSettings(const char *marker);
 bool IsDirectory(const std::string &path);
 bool PublisherKeyExists(void);

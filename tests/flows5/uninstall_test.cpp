@@ -30,6 +30,7 @@ struct Uninstall : ::testing::Test {
         DiscardSettingsText();
         lstrcpyA(cdDataDirectory, cd.path);
         WriteWholeFile(cd + "QVX.INF", CdSettings(marker));
+        WriteCdLists(cd.path, marker);
         game = scratch + "ZEPH\\";
         MakeGameDirectory(game, marker, true);
         /* The records as the installation wrote them; the flow finds the
@@ -57,8 +58,9 @@ TEST_F(Uninstall, TheFoundGameGoesAndWhatThePlayerAddedStays)
     CreateDirectoryA((game + "G3\\SAVE").c_str(), NULL);
     WriteWholeFile(game + "G3\\SAVE\\PARTIDA.DAT", "partida");
     CreateDirectoryA((game + "G11").c_str(), NULL);
-    WriteWholeFile(game + "G5\\SOLO.DAT", "solo");
-    SetFileAttributesA((game + "G5\\SOLO.DAT").c_str(), FILE_ATTRIBUTE_READONLY);
+    SetFileAttributesA((game + "G5\\DATOS.DAT").c_str(), FILE_ATTRIBUTE_READONLY);
+    WriteWholeFile(game + "PARTIDA1.SAV", "partida1");
+    WriteWholeFile(game + "G1\\MISAVE.DAT", "misave");
 
     ScriptedUser user;
     user.Press(IDC_NEXT).Press(IDC_CANCEL);
@@ -81,11 +83,14 @@ TEST_F(Uninstall, TheFoundGameGoesAndWhatThePlayerAddedStays)
     EXPECT_FALSE(PathExists(game + marker));
     EXPECT_FALSE(PathExists(game + "ZEPH.BAT"));
     EXPECT_FALSE(PathExists(game + "QVX.INF"));
-    const char *gone[] = { "G0", "G1", "G2", "G4", "G5", "G6", "G7", "G8", "G9", "G10" };
+    const char *gone[] = { "G0", "G2", "G4", "G5", "G6", "G7", "G8", "G9", "G10" };
     for (const char *name : gone)
         EXPECT_FALSE(PathExists(game + name)) << name;
     EXPECT_TRUE(PathExists(game + "G3\\SAVE\\PARTIDA.DAT"));
     EXPECT_FALSE(PathExists(game + "G3\\DATOS.DAT"));
+    EXPECT_FALSE(PathExists(game + "G1\\DATOS.DAT"));
+    EXPECT_EQ(ReadWholeFile(game + "PARTIDA1.SAV"), "partida1");
+    EXPECT_EQ(ReadWholeFile(game + "G1\\MISAVE.DAT"), "misave");
     EXPECT_TRUE(IsDirectory(game + "G11"));
     EXPECT_FALSE(PublisherKeyExists());
     EXPECT_FALSE(main.Alive());
@@ -132,6 +137,37 @@ TEST_F(Uninstall, ATypedDirectoryWithoutTheGameKeepsItsFiles)
     EXPECT_FALSE(PublisherKeyExists());
 }
 
+/* Without the CD's lists nothing says which files are the game's: a box
+ * names the file, nothing is deleted, the records stay for another try. */
+TEST_F(Uninstall, UnreadableListsDeleteNothing)
+{
+    struct Case {
+        const char *file, *bytes;   /* NULL: the file is removed */
+    } cases[] = { { "FILELIST.WIN", NULL }, { "MENUS.CFI", NULL }, { "MENUS.CFI", "short" } };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.file);
+        WriteCdLists(cd.path, marker);
+        if (c.bytes)
+            WriteWholeFile(cd + c.file, c.bytes);
+        else
+            DeleteFileA((cd + c.file).c_str());
+        ScriptedUser user;
+        std::vector<RecordedBox> &seen = boxes.boxes;
+        seen.clear();
+        EXPECT_EQ(RunUninstallFlow(), 0);
+        EXPECT_TRUE(user.seen.empty());
+        ASSERT_EQ(seen.size(), 1u);
+        EXPECT_EQ(seen[0].text, "No se puede leer el archivo " + (cd + c.file) +
+                                          " del CD, o está dañado. Sin él no se sabe qué ficheros instaló "
+                                          "Tinfoil Tango, así que no se ha borrado nada.\n\n"
+                                          "Comprueba que el CD de Tinfoil Tango esté en la unidad y vuelve a intentarlo.");
+        EXPECT_EQ(seen[0].style, (UINT)(MB_OK | MB_ICONERROR));
+        EXPECT_TRUE(GameFilesStay());
+        EXPECT_TRUE(PublisherKeyExists());
+        DiscardSettingsText();
+    }
+}
+
 TEST_F(Uninstall, CancellingTheLocationPageDeletesNothing)
 {
     boxes.Answer(IDYES);
@@ -154,5 +190,11 @@ TEST(HoldsInstalledGame, TheMarkerOrTheSettingsFileMakesAGameDirectory)
     DeleteFileA((dir + "QVX.INF").c_str());
     WriteWholeFile(dir + "zeph4w95.exe", "x");
     EXPECT_EQ(HoldsInstalledGame(dir.path), 1);
+    /* A pattern as the marker would be found in every directory. */
+    lstrcpyA(gameSettings.InstalledFile, "*.*");
+    EXPECT_EQ(HoldsInstalledGame(dir.path), 0);
+    CopyText(recordedDirectory, sizeof(recordedDirectory), dir.path);
+    EXPECT_EQ(FindInstalledGame("*.*"), 0);
+    recordedDirectory[0] = '\0';
     gameSettings.InstalledFile[0] = '\0';
 }

@@ -8,8 +8,10 @@
 #                          deleted) and moved: found on C:, sound, CD music
 #                          and DirectX pages against the stand-ins
 #   flows-sysinfo          SYSTEMINFO with the driver files in the game directory
-#   flows-uninstall        UNINSTALL D:\ with a saved game, a G11 and a
-#                          read-only file added by the test
+#   flows-uninstall        UNINSTALL D:\ with saved games, a G11 and a game
+#                          file made read-only by the test; the driver files
+#                          the game's programs wrote are not the installation's
+#                          and stay
 # Between the scenarios this script prepares the game directory and checks
 # what each left: files, WININIT.INI, QVX.INF, registry, program group, the
 # stand-ins' logs, and every transcript against its .expected.
@@ -154,10 +156,11 @@ run_scenario flows-sysinfo
 mkdir -p "$game/G3/SAVE" "$game/G11"
 echo partida > "$game/G3/SAVE/PARTIDA.DAT"
 echo solo > "$game/G5/SOLO.DAT"
-chmod a-w "$game/G5/SOLO.DAT"
+chmod a-w "$game/G1/MAPA01.DAT"
 run_scenario flows-uninstall
-left=$(cd "$game" 2>/dev/null && find . | sort | tr '\n' ' ')
-[ "$left" = '. ./G11 ./G3 ./G3/SAVE ./G3/SAVE/PARTIDA.DAT ' ] || fail "the game directory still holds: $left"
+left=$(cd "$game" 2>/dev/null && find . | LC_ALL=C sort | tr '\n' ' ')
+[ "$left" = '. ./DIG.INI ./G11 ./G3 ./G3/SAVE ./G3/SAVE/PARTIDA.DAT ./G5 ./G5/SOLO.DAT ./SETSOUND.LOG ./UVCONFIG.DAT ' ] ||
+  fail "the game directory holds: $left"
 [ -z "$(find "$c/users" -type d -path '*Start Menu/Programs/Tinfoil Tango')" ] || fail "the program group folder stays"
 reg_has 'HKLM\Software\Vornhollow Entertainment' && fail "the publisher key stays"
 reg_has 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Tinfoil Tango' && fail "the uninstall key stays"
