@@ -3,9 +3,10 @@
 #include "settings/settings.h"
 #include "setup/engine/engine.h"
 #include "setup/flows/flows.h"
+#include "setup/resources/lang/texts.h"
 #include <string.h>
 
-GameSettings gameSettings = { NULL, 0, {0}, {0}, {0}, 0, 10, {0}, "", 6 };
+GameSettings gameSettings = { NULL, 0, {0}, {0}, {0}, 0, 10, {0}, "", buildLanguage->languageIndex };
 
 const char *const optionKeys[OPTION_COUNT] = {
     "SHADOWS", "ANTIALIASING", "INTEREST_EFFECTS", "ACCURATE_SHADING", "SCROLLING_SKY", "SPOT_SOUNDS"
@@ -90,20 +91,20 @@ int ReadSettings(int fromInstallDir)
     long minMemory = GetSettingNumber("MIN_MEMORY");
     gameSettings.MinMemoryKb = (DWORD)minMemory;
     if (minMemory == -1 || minMemory == 0) {
-        SetupMessage("No hay parámetro MIN_MEMORY en fichero QVX.INF.", MB_ICONERROR);
+        SetupMessage(Text(TXT_NO_MIN_MEMORY), MB_ICONERROR);
         return 0;
     }
     if (!fromInstallDir) {
         gameSettings.TracksExpected = GetSettingNumber("TRACKS_EXPECTED");
         if (gameSettings.TracksExpected == -1 || gameSettings.TracksExpected == 0) {
-            SetupMessage("No hay parámetro TRACKS_EXPECTED en QVX.INF.", MB_ICONERROR);
+            SetupMessage(Text(TXT_NO_TRACKS_EXPECTED), MB_ICONERROR);
             return 0;
         }
     }
     for (int i = 0; i < KEY_COUNT; i++)
         gameSettings.KeyScanCodes[i] = GetSettingNumber(keyBindingKeys[i]);
     if (!GetSettingText("INSTALLED_FILE", gameSettings.InstalledFile, sizeof(gameSettings.InstalledFile))) {
-        SetupMessage("No hay parámetro INSTALLED_FILE en QVX.INF.", MB_ICONERROR);
+        SetupMessage(Text(TXT_NO_INSTALLED_FILE), MB_ICONERROR);
         return 0;
     }
     return 1;

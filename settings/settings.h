@@ -20,7 +20,7 @@ struct GameSettings {
     LONG TracksExpected;
     LONG KeyScanCodes[KEY_COUNT];
     char InstalledFile[260];
-    LONG LanguageIndex;             /* constant of the build: 6, Spanish */
+    LONG LanguageIndex;             /* constant of the build (its text table): 6 Spanish, 1 English... */
 };
 
 /* gamesettings.cpp */
@@ -35,8 +35,8 @@ long GetSettingNumber(const char *key);
 int GetSettingText(const char *key, char *field, int capacity);
 int GetSettingFlag(const char *key);
 
-/* setupmessage.cpp: Outfitter's own boxes, caption "Configuración" */
-extern const char setupCaption[];
+/* setupmessage.cpp: Outfitter's own boxes, with the program's caption */
+extern const char *const setupCaption;
 int SetupMessage(const char *text, UINT style);
 
 /* writesettings.cpp */

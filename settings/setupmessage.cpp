@@ -1,7 +1,8 @@
-/* Outfitter's message boxes: owned by the main window, caption "Configuración". */
+/* Outfitter's message boxes: owned by the main window, with the program's caption. */
 #include "settings/settings.h"
+#include "setup/resources/lang/texts.h"
 
-const char setupCaption[] = "Configuración";
+const char *const setupCaption = Text(TXT_SETUP_CAPTION);
 
 int SetupMessage(const char *text, UINT style)
 {
@@ -10,5 +11,5 @@ int SetupMessage(const char *text, UINT style)
 
 void ReportLongLine(void)
 {
-    SetupMessage("FILELIST.TXT o QVX.INF contienen líneas demasiado grandes.", MB_ICONERROR);
+    SetupMessage(Text(TXT_LINES_TOO_LONG), MB_ICONERROR);
 }

@@ -5,6 +5,7 @@
 #include "setup/flows/flows.h"
 #include "setup/windows/integration.h"
 #include "settings/settings.h"
+#include "setup/resources/lang/texts.h"
 
 /* The command line is upper-cased while it is read; work on a copy rather
  * than on the process's own. */
@@ -44,9 +45,7 @@ static WPARAM RunMessageLoop(void)
 
 static void OfferRestart(void)
 {
-    if (ShowMessageBox(NULL, "Debes resetear el ordenador antes de poder jugar a Tinfoil Tango.\n\n"
-                             "¿Quieres resetear ahora?",
-                       setupCaption, MB_ICONQUESTION | MB_YESNO) == IDYES)
+    if (ShowMessageBox(NULL, Text(TXT_RESTART_QUESTION), setupCaption, MB_ICONQUESTION | MB_YESNO) == IDYES)
         ExitWindowsEx(EWX_REBOOT, 0);
 }
 

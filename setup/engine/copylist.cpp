@@ -7,6 +7,7 @@
 #include "setup/flows/flows.h"
 #include "setup/shell/shell.h"
 #include "settings/settings.h"
+#include "setup/resources/lang/texts.h"
 #include <string.h>
 
 LONG bytesTotal;
@@ -49,11 +50,11 @@ static void ReportDamagedData(const char *path, const char *destination, const c
 {
     char message[800], name[260];
     DisplayName(name, path);
-    CopyText(message, sizeof(message), "El archivo ");
+    CopyText(message, sizeof(message), Text(TXT_FILE_PREFIX));
     AppendText(message, sizeof(message), name);
-    AppendText(message, sizeof(message), " del CD está dañado");
+    AppendText(message, sizeof(message), Text(TXT_FILE_DAMAGED));
     if (destination) {
-        AppendText(message, sizeof(message), " (al copiar ");
+        AppendText(message, sizeof(message), Text(TXT_FILE_DAMAGED_WHILE));
         AppendText(message, sizeof(message), destination);
         AppendText(message, sizeof(message), ")");
     }
@@ -66,10 +67,9 @@ static void ReportRefusedName(const char *path, const char *destination)
 {
     char message[800], name[260];
     DisplayName(name, path);
-    CopyText(message, sizeof(message), "El archivo ");
+    CopyText(message, sizeof(message), Text(TXT_FILE_PREFIX));
     AppendText(message, sizeof(message), name);
-    AppendText(message, sizeof(message),
-               " del CD pide un destino que no está dentro del directorio del juego o es demasiado largo:\n\n");
+    AppendText(message, sizeof(message), Text(TXT_FILE_BAD_DESTINATION));
     AppendText(message, sizeof(message), destination);
     SetupMessage(message, MB_OK | MB_ICONERROR);
 }
@@ -226,7 +226,7 @@ int CopyListedFiles(void)
 
 static void ShowCopyStatus(const char *destination)
 {
-    CopyText(searchStatusText, sizeof(searchStatusText), "Copiando ");
+    CopyText(searchStatusText, sizeof(searchStatusText), Text(TXT_COPYING));
     AppendText(searchStatusText, sizeof(searchStatusText), destination);
     SetStatusText(searchStatusText);
 }

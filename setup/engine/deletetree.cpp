@@ -8,6 +8,7 @@
 #include "setup/engine/container.h"
 #include "setup/flows/flows.h"
 #include "setup/shell/shell.h"
+#include "setup/resources/lang/texts.h"
 #include <string.h>
 
 static const char *const gameSubdirectories[] = {
@@ -146,7 +147,7 @@ static void DeleteInstalledFile(const char *name)
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
         return;
     SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
-    CopyText(deleteStatusText, sizeof(deleteStatusText), "Borrando ");
+    CopyText(deleteStatusText, sizeof(deleteStatusText), Text(TXT_DELETING));
     AppendText(deleteStatusText, sizeof(deleteStatusText), separator ? separator + 1 : name);
     SetStatusText(deleteStatusText);
     DeleteFileA(path);

@@ -2,6 +2,7 @@
 #include "setup/engine/engine.h"
 #include "setup/shell/shell.h"
 #include "setup/flows/flows.h"
+#include "setup/resources/lang/texts.h"
 #include <string.h>
 
 char activeListPath[260] = "D:\\DATA1\\FILELIST.WIN";
@@ -57,7 +58,7 @@ int CreateDirectoryPath(const char *path)
  * directory on the status line, without the directory's trailing backslash. */
 void ShowSearchStatus(const char *directory)
 {
-    CopyText(searchStatusText, sizeof(searchStatusText), "Buscando ");
+    CopyText(searchStatusText, sizeof(searchStatusText), Text(TXT_SEARCHING));
     AppendText(searchStatusText, sizeof(searchStatusText), directory);
     searchStatusText[strlen(searchStatusText) - 1] = '\0';
     SetStatusText(searchStatusText);

@@ -4,23 +4,11 @@
 #include "setup/devices/devices.h"
 #include "setup/shell/shell.h"
 #include "settings/settings.h"
+#include "setup/resources/lang/texts.h"
 
 enum { DEFAULT_TEST_TRACK = 3, MAX_TRACK_DIGITS = 11 };
 
-static const char cdTitle[] = "Música CD";
 static const int cdPicture = 108;
-
-static const char introText[] =
-    "La música de Tinfoil Tango se origina del CD.\n\n"
-    "Para poder oírla debes conectar tus auriculares o altavoces al CD-ROM o conectar tu "
-    "CD-ROM a una tarjeta de sonido y conectar los auriculares o altavoces a la tarjeta.\n\n"
-    "¿Quieres oír una muestra de música para probar la configuración?";
-static const char hearText[] = "¿Puedes oír la música del dispositivo del CD-ROM?";
-static const char cableText[] =
-    "Para poder oír la música debes conectar tus auriculares o altavoces al CD-ROM o "
-    "conectar tu CD-ROM a una tarjeta de sonido con un cable especial y conectar los "
-    "auriculares o altavoces a la tarjeta.\n\n"
-    "¿Quieres oír una muestra de música para probar la configuración?";
 
 /* The digits of the value, in order and whatever stands between them, make n;
  * the test plays track n + 1. Only the first eleven digits count: a longer
@@ -52,16 +40,16 @@ int CdTestTrack(void)
 
 static int ShowYesNoPage(const char *text)
 {
-    SetPage(1, 1, 0, "No", "Sí", NULL, cdTitle, text, IDC_NEXT, cdPicture);
+    SetPage(1, 1, 0, Text(TXT_NO), Text(TXT_YES), NULL, Text(TXT_CDMUSIC_TITLE), text, IDC_NEXT, cdPicture);
     return ShowPage();
 }
 
 /* Asked while the track plays: 1 when the user wants to hear it again. */
 static int AskToHearAgain(void)
 {
-    if (ShowYesNoPage(hearText) != IDC_BACK)
+    if (ShowYesNoPage(Text(TXT_CDMUSIC_HEAR)) != IDC_BACK)
         return 0;
-    return ShowYesNoPage(cableText) == IDC_NEXT;
+    return ShowYesNoPage(Text(TXT_CDMUSIC_CABLE)) == IDC_NEXT;
 }
 
 /* One round of playing: 1 when the user wants another. A device left open by
@@ -71,12 +59,12 @@ static int PlayTestTrack(int track)
     if (!OpenCdAudio()) {
         if (cdDeviceId)
             CloseCdAudio();
-        SetupMessage("No se puede acceder al lector CD.", MB_ICONEXCLAMATION);
+        SetupMessage(Text(TXT_CD_NO_ACCESS), MB_ICONEXCLAMATION);
         return 0;
     }
     if (!PlayCdTrack(track)) {
         CloseCdAudio();
-        SetupMessage("El lector CD no puede tocar esa pista.", MB_ICONEXCLAMATION);
+        SetupMessage(Text(TXT_CD_CANNOT_PLAY), MB_ICONEXCLAMATION);
         return 0;
     }
     int again = AskToHearAgain();
@@ -88,7 +76,7 @@ static int PlayTestTrack(int track)
 int CdMusicTest(void)
 {
     int track = CdTestTrack();
-    SetPage(1, 1, 1, "< Atrás", "Siguiente >", "Pasar", cdTitle, introText, IDC_NEXT, cdPicture);
+    SetPage(1, 1, 1, Text(TXT_BACK), Text(TXT_NEXT), Text(TXT_SKIP), Text(TXT_CDMUSIC_TITLE), Text(TXT_CDMUSIC_INTRO), IDC_NEXT, cdPicture);
     int answer = ShowPage();
     if (answer == IDC_BACK)
         return IDC_BACK;

@@ -5,10 +5,9 @@
 #include "setup/engine/engine.h"
 #include "setup/resources/resource.h"
 #include "settings/settings.h"
+#include "setup/resources/lang/texts.h"
 #include <mmsystem.h>
 #include <string.h>
-
-static const char soundTitle[] = "Tarjeta de Sonido";
 
 /* Starts SETSOUND.EXE from the game directory, with the game directory as its
  * working directory (it writes its configuration there), and does not wait. */
@@ -41,14 +40,14 @@ static int DosSoundTest(void)
         if (started)
             return 1;
         StartSetSound();
-        page.text = "Haz clic sobre 'Siguiente' para continuar.";
+        page.text = Text(TXT_SOUND_CONTINUE);
         started++;
     }
 }
 
 static int AskYesNo(const char *text)
 {
-    SetPage(1, 1, 0, "No", "Sí", NULL, soundTitle, text, IDC_NEXT, IDB_SOUNDCARD);
+    SetPage(1, 1, 0, Text(TXT_NO), Text(TXT_YES), NULL, Text(TXT_SOUND_TITLE), text, IDC_NEXT, IDB_SOUNDCARD);
     return ShowPage();
 }
 
@@ -56,22 +55,15 @@ static int WindowsSoundTest(void)
 {
     char sample[260];
     if (waveOutGetNumDevs() == 0) {
-        SetupMessage("No hay ningún dispositivo de sonido conectado al ordenador.", MB_ICONEXCLAMATION);
+        SetupMessage(Text(TXT_NO_SOUND_DEVICE), MB_ICONEXCLAMATION);
         return 0;
     }
     wsprintfA(sample, "%.245ssample.wav", cdDataDirectory);
     if (!PlaySoundA(sample, NULL, SND_FILENAME | SND_ASYNC)) {
-        SetupMessage("No se podido tocar la muestra de sonido.\n\n"
-                     "Posiblemente no se haya instalado el programa de la tarjeta de sonido. "
-                     "Utiliza la opción \"Añadir Software Nuevo\" del Panel de Control para remediar esta situación.",
-                     MB_ICONEXCLAMATION);
+        SetupMessage(Text(TXT_SAMPLE_FAILED), MB_ICONEXCLAMATION);
         return 1;
     }
-    if (AskYesNo("¿Oyes la música de la tarjeta de sonido?") == IDC_BACK &&
-        AskYesNo("Para poder oír la música debes conectar tus auriculares o altavoces directamente a una "
-                 "tarjeta de sonido. Además Windows debe saber que hay una tarjeta de sonido.\n\n"
-                 "¿Quieres ir al Panel de Control para configurar los parámetros audio (tarjeta de sonido) "
-                 "de tu ordenador?") == IDC_NEXT) {
+    if (AskYesNo(Text(TXT_HEAR_SOUND)) == IDC_BACK && AskYesNo(Text(TXT_SOUND_CONTROL_PANEL)) == IDC_NEXT) {
         WinExec("rundll32.exe shell32.dll,Control_RunDLL mmsys.cpl", SW_SHOWNORMAL);
         Sleep(1000);
     }
@@ -81,14 +73,8 @@ static int WindowsSoundTest(void)
 
 int SoundTest(void)
 {
-    SetPage(0, 1, 1, "< Atrás", "Siguiente >", "Pasar", soundTitle,
-            dosVariant ? "Para poder oír los sonidos de Tinfoil Tango, necesitarás conectar tus "
-                         "auriculares/altavoces a tu tarjeta de sonido. También deberás configurar tu "
-                         "tarjeta de sonido con un programa de configuración DOS.\n\n"
-                         "Haz clic sobre 'Siguiente' para llamar a este programa."
-                       : "Para poder oír la música debes conectar tus auriculares o altavoces a una "
-                         "tarjeta de sonido.\n\n¿Quieres oír una muestra de música para probar la configuración?",
-            IDC_NEXT, IDB_SOUNDCARD);
+    SetPage(0, 1, 1, Text(TXT_BACK), Text(TXT_NEXT), Text(TXT_SKIP), Text(TXT_SOUND_TITLE),
+            Text(dosVariant ? TXT_SOUND_DOS : TXT_SOUND_WINDOWS), IDC_NEXT, IDB_SOUNDCARD);
     if (dosVariant)
         return DosSoundTest();
     for (;;) {

@@ -6,6 +6,7 @@
 #include "setup/windows/integration.h"
 #include "setup/resources/resource.h"
 #include "settings/settings.h"
+#include "setup/resources/lang/texts.h"
 #include <string.h>
 
 int dosVariant;
@@ -32,8 +33,7 @@ int CheckProcessor(void)
     GetSystemInfo(&system);
     if (ProcessorIsSuitable(system.wProcessorArchitecture, system.dwProcessorType))
         return 1;
-    SetupMessage("Se necesita un procesador 486 o superior para ejecutar este programa.\n\nAbortando programa.",
-                 MB_ICONERROR);
+    SetupMessage(Text(TXT_NEED_486), MB_ICONERROR);
     return 0;
 }
 
@@ -49,9 +49,7 @@ int CheckMemory(void)
     GlobalMemoryStatus(&memoryStatus);
     if (MemoryIsEnough(memoryStatus.dwTotalPhys, gameSettings.MinMemoryKb))
         return 1;
-    SetupMessage("Insuficiente memoria para ejecutar este programa.\n\n"
-                 "Instalar más memoria (RAM) e intentar de nuevo.",
-                 MB_ICONERROR);
+    SetupMessage(Text(TXT_NOT_ENOUGH_MEMORY), MB_ICONERROR);
     return 0;
 }
 
@@ -76,8 +74,7 @@ int CheckFreeSpace(const char *directory)
         return 0;
     if (FreeSpaceIsEnough(freeClusters, sectorsPerCluster, bytesPerSector))
         return 1;
-    SetupMessage("Insuficiente espacio libre para instalar este programa.\n\nLiberar espacio e intentar de nuevo.",
-                 MB_ICONERROR);
+    SetupMessage(Text(TXT_NOT_ENOUGH_SPACE), MB_ICONERROR);
     return 0;
 }
 
@@ -87,14 +84,11 @@ int CheckLocationText(char *directory)
 {
     size_t length = strlen(directory);
     if (length <= 3) {
-        SetupMessage("La ubicación del subdirectorio que has dado es demasiado pequeño.\n\nInténtalo de nuevo.",
-                     MB_ICONEXCLAMATION);
+        SetupMessage(Text(TXT_LOCATION_TOO_SHORT), MB_ICONEXCLAMATION);
         return 0;
     }
     if (directory[1] != ':' || directory[2] != '\\') {
-        SetupMessage("La ubicación del subdirectorio que has dado no comienza con \"X:\\\"\n"
-                     "(X es la letra del disco que quieres utilizar).\n\nInténtalo de nuevo.",
-                     MB_ICONEXCLAMATION);
+        SetupMessage(Text(TXT_LOCATION_NO_DRIVE), MB_ICONEXCLAMATION);
         return 0;
     }
     if (directory[length - 1] == '\\')
@@ -128,13 +122,10 @@ int PrepareInstallDirectory(const char *directory)
     if (!CheckFreeSpace(directory))
         return 0;
     if (!DirectoryFound(directory)) {
-        if (SetupMessage("Este subdirectorio no existe en la actualidad. ¿Quieres crearlo?",
-                         MB_ICONQUESTION | MB_YESNO) != IDYES)
+        if (SetupMessage(Text(TXT_CREATE_DIRECTORY), MB_ICONQUESTION | MB_YESNO) != IDYES)
             return 0;
         if (!CreateDirectoryPath(directory)) {
-            SetupMessage("La ubicación del subdirectorio que has dado no ha podido\n"
-                         "crearse. Posiblemente contenga caracteres incorrectos.\n\nInténtalo de nuevo.",
-                         MB_ICONEXCLAMATION);
+            SetupMessage(Text(TXT_CANNOT_CREATE_DIRECTORY), MB_ICONEXCLAMATION);
             return 0;
         }
     }
@@ -207,17 +198,10 @@ static INT_PTR CALLBACK LocationDialogProc(HWND dialog, UINT message, WPARAM wPa
     return FALSE;
 }
 
-static const char installLocationText[] =
-    "Entra en el lugar del disco duro en el que quieras instalar Tinfoil Tango.\n\n"
-    "Una vez que hayas entrado, haz clic sobre \"Próximo\" para copiar los ficheros del CD-ROM.";
-static const char uninstallLocationText[] =
-    "Entra en el lugar del disco duro en el que hayas instalado Tinfoil Tango.\n\n"
-    "Una vez que hayas entrado, haz clic sobre \"Próximo\" para eliminar los ficheros del disco duro.";
-
 int LocationPage(void)
 {
-    SetPage(0, 1, 1, "< Atrás", "Siguiente >", "Cancelar", "Ubicación de la Instalación",
-            RunMode == RUN_UNINSTALL ? uninstallLocationText : installLocationText, 0, IDB_GENERAL);
+    SetPage(0, 1, 1, Text(TXT_BACK), Text(TXT_NEXT), Text(TXT_CANCEL), Text(TXT_LOCATION_TITLE),
+            Text(RunMode == RUN_UNINSTALL ? TXT_LOCATION_UNINSTALL : TXT_LOCATION_INSTALL), 0, IDB_GENERAL);
     INT_PTR result = DialogBoxParamA(appInstance, MAKEINTRESOURCEA(IDD_LOCATION), mainWindow,
                                      LocationDialogProc, 0);
     return result == IDC_NEXT;
@@ -225,9 +209,8 @@ int LocationPage(void)
 
 static int FinalPage(void)
 {
-    SetPage(1, 0, 1, "< Atrás", "Siguiente >", "Final", "Tinfoil Tango",
-            "Instalación exitosa de Tinfoil Tango.\n\nPuedes continuar y comenzar a jugar.", IDC_CANCEL,
-            IDB_FINISHED);
+    SetPage(1, 0, 1, Text(TXT_BACK), Text(TXT_NEXT), Text(TXT_FINISH), gameTitle, Text(TXT_INSTALL_DONE),
+            IDC_CANCEL, IDB_FINISHED);
     return ShowPage();
 }
 

@@ -6,7 +6,9 @@
 #include "setup/engine/engine.h"
 #include "setup/windows/directx.h"
 #include "setup/resources/resource.h"
+#include "setup/windows/integration.h"
 #include "settings/settings.h"
+#include "setup/resources/lang/texts.h"
 
 /* By the marker file named in the CD's QVX.INF: the registry's directory
  * first, then the fixed and network drives, with the status line showing
@@ -23,8 +25,7 @@ static int LocateInstallation(void)
 /* Not found: offer a fresh installation, which starts from the next message. */
 int OfferReinstall(void)
 {
-    if (SetupMessage("No se puede situar la instalación.\n\n¿Deseas reinstalar desde el CD-ROM?",
-                     MB_ICONEXCLAMATION | MB_YESNO) != IDYES)
+    if (SetupMessage(Text(TXT_NOT_LOCATED), MB_ICONEXCLAMATION | MB_YESNO) != IDYES)
         return 0;
     PostMessageA(mainWindow, WM_RUN_INSTALL, 0, 0);
     return 1;
@@ -41,8 +42,8 @@ static void DecideVariant(void)
 
 static int ReconfiguredPage(void)
 {
-    SetPage(1, 0, 1, "< Atrás", "Siguiente >", "Final", "Tinfoil Tango",
-            "Tinfoil Tango ah sido reconfigurado. Puedes continuar jugando.", IDC_CANCEL, IDB_FINISHED);
+    SetPage(1, 0, 1, Text(TXT_BACK), Text(TXT_NEXT), Text(TXT_FINISH), gameTitle, Text(TXT_RECONFIGURE_DONE),
+            IDC_CANCEL, IDB_FINISHED);
     return ShowPage();
 }
 

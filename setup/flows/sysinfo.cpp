@@ -6,6 +6,7 @@
 #include "setup/devices/devices.h"
 #include "setup/windows/directx.h"
 #include "setup/resources/resource.h"
+#include "setup/resources/lang/texts.h"
 
 /* GlobalMemoryStatus reports up to 4 GB in 32 bits and more in 64: taken as
  * an unsigned count, so that a machine with 2 GB or more shows its memory
@@ -27,11 +28,11 @@ static void ShowMemoryRow(HWND dialog)
 
 static void FillSystemRows(HWND dialog)
 {
-    SetDlgItemTextA(dialog, IDC_LABEL_VIDEO, "Adaptador de Vídeo:");
-    SetDlgItemTextA(dialog, IDC_LABEL_SOUND, "Tarjeta de Sonido:");
-    SetDlgItemTextA(dialog, IDC_LABEL_MEMORY, "Memoria Física:");
-    SetDlgItemTextA(dialog, IDC_LABEL_CDROM, "Unidad CD-ROM:");
-    SetDlgItemTextA(dialog, IDC_LABEL_DIRECTX, "DirectX:");
+    SetDlgItemTextA(dialog, IDC_LABEL_VIDEO, Text(TXT_LABEL_VIDEO));
+    SetDlgItemTextA(dialog, IDC_LABEL_SOUND, Text(TXT_LABEL_SOUND));
+    SetDlgItemTextA(dialog, IDC_LABEL_MEMORY, Text(TXT_LABEL_MEMORY));
+    SetDlgItemTextA(dialog, IDC_LABEL_CDROM, Text(TXT_LABEL_CDROM));
+    SetDlgItemTextA(dialog, IDC_LABEL_DIRECTX, Text(TXT_LABEL_DIRECTX));
 
     ReadVideoDriverName();
     SetDlgItemTextA(dialog, IDC_VALUE_VIDEO, videoDriverName);
@@ -39,7 +40,7 @@ static void FillSystemRows(HWND dialog)
     SetDlgItemTextA(dialog, IDC_VALUE_SOUND, soundDeviceName);
     ShowMemoryRow(dialog);
     SetDlgItemTextA(dialog, IDC_VALUE_CDROM, sourceDriveText);
-    SetDlgItemTextA(dialog, IDC_VALUE_DIRECTX, DirectXPresent() ? "Detectado" : "No Detectado");
+    SetDlgItemTextA(dialog, IDC_VALUE_DIRECTX, Text(DirectXPresent() ? TXT_DETECTED : TXT_NOT_DETECTED));
 }
 
 INT_PTR CALLBACK SystemInformationProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
@@ -65,7 +66,7 @@ INT_PTR CALLBACK SystemInformationProc(HWND dialog, UINT message, WPARAM wParam,
  * third button. */
 int ShowSystemInformation(void)
 {
-    SetPage(1, 1, 1, NULL, NULL, "OK", "Información del Sistema",
-            "Algunos datos básicos sobre la configuración de tu sistema.", IDC_CANCEL, 0);
+    SetPage(1, 1, 1, NULL, NULL, Text(TXT_OK), Text(TXT_SYSTEM_INFORMATION), Text(TXT_SYSINFO_TEXT),
+            IDC_CANCEL, 0);
     return (int)DialogBoxParamA(appInstance, MAKEINTRESOURCEA(IDD_SYSINFO), mainWindow, SystemInformationProc, 0);
 }

@@ -6,6 +6,7 @@
 #include "setup/windows/integration.h"
 #include "setup/resources/resource.h"
 #include "settings/settings.h"
+#include "setup/resources/lang/texts.h"
 
 static int DirectoryHolds(const char *directory, const char *name)
 {
@@ -37,21 +38,16 @@ static void DeleteGameFiles(void)
 static void ReportUnreadableLists(const char *failedPath)
 {
     char message[600];
-    CopyText(message, sizeof(message), "No se puede leer el archivo ");
+    CopyText(message, sizeof(message), Text(TXT_LIST_UNREADABLE_PREFIX));
     AppendText(message, sizeof(message), failedPath);
-    AppendText(message, sizeof(message),
-               " del CD, o está dañado. Sin él no se sabe qué ficheros instaló Tinfoil Tango, "
-               "así que no se ha borrado nada.\n\n"
-               "Comprueba que el CD de Tinfoil Tango esté en la unidad y vuelve a intentarlo.");
+    AppendText(message, sizeof(message), Text(TXT_LIST_UNREADABLE));
     SetupMessage(message, MB_OK | MB_ICONERROR);
 }
 
 /* Nothing to go back to: only "Final" is enabled. */
 static int UninstalledPage(void)
 {
-    SetPage(0, 0, 1, "< Atrás", "Siguiente >", "Final", "Tinfoil Tango",
-            "Desinstalación exitosa de Tinfoil Tango.\n\n"
-            "No olvides que hay más juegos entretenidos de Vornhollow Entertainment.",
+    SetPage(0, 0, 1, Text(TXT_BACK), Text(TXT_NEXT), Text(TXT_FINISH), gameTitle, Text(TXT_UNINSTALL_DONE),
             IDC_CANCEL, IDB_FINISHED);
     return ShowPage();
 }

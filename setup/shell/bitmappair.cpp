@@ -3,9 +3,9 @@
  * the colour back row by row. */
 #include "setup/shell/shell.h"
 #include "settings/settings.h"
+#include "setup/resources/lang/texts.h"
 #include <string.h>
 
-static const char paletteFailure[] = "No se puede crear una paleta para el gráfico deseado.";
 
 /* The largest picture accepted: a full 24-bit screen of 4096 x 4096. Anything
  * larger is a damaged header, and its sizes would overflow 32 bits. */
@@ -51,7 +51,7 @@ static void CreateImagePalette(BitmapImage *image)
         DeleteObject(image->palette);
     image->palette = CreateColourTablePalette(image->colours, image->colourCount);
     if (!image->palette)
-        SetupMessage(paletteFailure, MB_ICONERROR);
+        SetupMessage(Text(TXT_NO_PALETTE), MB_ICONERROR);
 }
 
 static int ReadPicture(HANDLE file, BitmapImage *primary, BitmapImage *secondary)
@@ -115,7 +115,7 @@ int MakeMonochrome(BitmapImage *image)
         return 1;
     }
     if (header->biBitCount != 24) {
-        SetupMessage("No se puede realizar un bitmap monocromo, el bitmap no tiene paleta o 24 bits por pixel.",
+        SetupMessage(Text(TXT_NO_MONOCHROME),
                      MB_ICONERROR);
         return 1;
     }

@@ -5,6 +5,7 @@
 #include "setup/resources/resource.h"
 #include "setup/windows/integration.h"
 #include "settings/settings.h"
+#include "setup/resources/lang/texts.h"
 
 static void EndProgram(void)
 {
@@ -18,9 +19,7 @@ static void PostFlow(UINT message)
 
 static void AskReinstallOrReconfigure(void)
 {
-    SetPage(1, 1, 1, "Reinstalar", "Configurar", NULL, "Tinfoil Tango",
-            "Tinfoil Tango ya está instalado en el ordenador.\n\n"
-            "¿Quieres volver a instalarlo, reconfigurarlo o cancelar?",
+    SetPage(1, 1, 1, Text(TXT_REINSTALL), Text(TXT_CONFIGURE), NULL, gameTitle, Text(TXT_ALREADY_INSTALLED),
             IDC_NEXT, IDB_GENERAL);
     switch (ShowPage()) {
     case IDC_NEXT:
@@ -40,7 +39,7 @@ static void AskReinstallOrReconfigure(void)
 
 static void AskInstall(void)
 {
-    SetPage(1, 1, 1, "No", "Sí", "Cancelar", "Tinfoil Tango", "¿Quieres instalar Tinfoil Tango en tu ordenador?",
+    SetPage(1, 1, 1, Text(TXT_NO), Text(TXT_YES), Text(TXT_CANCEL), gameTitle, Text(TXT_INSTALL_QUESTION),
             IDC_NEXT, IDB_GENERAL);
     if (ShowPage() == IDC_NEXT)
         PostFlow(WM_RUN_INSTALL);
@@ -50,9 +49,7 @@ static void AskInstall(void)
 
 static void AskUninstall(void)
 {
-    SetPage(1, 1, 1, "No", "Sí", NULL, "Tinfoil Tango",
-            "Procedimiento de desinstalación de Tinfoil Tango.\n\n"
-            "¿Estás seguro que deseas eliminar este juego del disco duro?",
+    SetPage(1, 1, 1, Text(TXT_NO), Text(TXT_YES), NULL, gameTitle, Text(TXT_UNINSTALL_QUESTION),
             IDC_BACK, IDB_GENERAL);
     if (ShowPage() == IDC_NEXT)
         PostFlow(WM_RUN_UNINSTALL);

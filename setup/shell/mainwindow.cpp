@@ -5,6 +5,7 @@
 #include "setup/engine/engine.h"
 #include "setup/resources/resource.h"
 #include "settings/settings.h"
+#include "setup/resources/lang/texts.h"
 #include <commctrl.h>
 #include <string.h>
 
@@ -18,7 +19,6 @@ BitmapImage displayedBackground;
 static FlowHandler flowHandler;
 
 static const char mainClassName[] = "MyMainWindow";
-static const char noticeLine[] = "Tinfoil Tango © 1997 Vornhollow Entertainment. Reservados todos los derechos.";
 
 void SetFlowHandler(FlowHandler handler)
 {
@@ -129,7 +129,7 @@ static void PaintTextLines(HDC dc, const RECT *client, int height)
     RECT line = *client;
     line.top = height - 47;
     SetTextColor(dc, RGB(200, 200, 150));
-    DrawTextA(dc, noticeLine, -1, &line, DT_CENTER | DT_SINGLELINE | DT_NOPREFIX);
+    DrawTextA(dc, Text(TXT_COPYRIGHT_NOTICE), -1, &line, DT_CENTER | DT_SINGLELINE | DT_NOPREFIX);
     line.top = height - 20;
     SetTextColor(dc, RGB(200, 200, 200));
     DrawTextA(dc, statusText ? statusText : " ", -1, &line, DT_CENTER | DT_SINGLELINE | DT_NOPREFIX);

@@ -2,13 +2,15 @@
  * the dialog procedure that every ordinary page shares. */
 #include "setup/shell/shell.h"
 #include "setup/resources/resource.h"
+#include "setup/windows/integration.h"
 #include "settings/settings.h"
+#include "setup/resources/lang/texts.h"
 #include <string.h>
 
 PageDescription page = {
     0, 1, 1,
-    "< Atrás", "Siguiente >", "Cancelar",
-    "Tinfoil Tango", "¿Quieres instalar Tinfoil Tango en tu ordenador?",
+    Text(TXT_BACK), Text(TXT_NEXT), Text(TXT_CANCEL),
+    gameTitle, Text(TXT_INSTALL_QUESTION),
     IDC_NEXT, IDB_GENERAL
 };
 
@@ -136,7 +138,7 @@ void InitPageDialog(HWND dialog)
 
 int ConfirmCancel(void)
 {
-    return SetupMessage("¿Seguro que quieres cancelar y salir?",
+    return SetupMessage(Text(TXT_CONFIRM_CANCEL),
                         MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
 }
 
@@ -144,7 +146,7 @@ int ConfirmCancel(void)
  * "Pasar", "Final" and "OK" close the page at once. */
 int WantsToLeave(int id)
 {
-    if (id == IDC_CANCEL && strcmp(page.cancelLabel, "Cancelar") == 0)
+    if (id == IDC_CANCEL && strcmp(page.cancelLabel, Text(TXT_CANCEL)) == 0)
         return ConfirmCancel();
     return 1;
 }

@@ -2,6 +2,7 @@
 #include "setup/shell/shell.h"
 #include "setup/engine/engine.h"
 #include "settings/settings.h"
+#include "setup/resources/lang/texts.h"
 #include <string.h>
 
 HINSTANCE appInstance;
@@ -33,7 +34,7 @@ int CheckWindowsVersion(void)
     memset(&version, 0, sizeof(version));
     version.dwOSVersionInfoSize = sizeof(version);
     if (GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32s) {
-        ShowMessageBox(NULL, "Tinfoil Tango no está diseñado para Win32s.\n\nAbortando programa.", setupCaption,
+        ShowMessageBox(NULL, Text(TXT_WIN32S_REFUSED), setupCaption,
                        MB_ICONERROR);
         return 0;
     }

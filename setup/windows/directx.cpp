@@ -4,13 +4,7 @@
 #include "setup/engine/engine.h"
 #include "setup/shell/shell.h"
 #include "settings/settings.h"
-
-static const char directXText[] =
-    "Tinfoil Tango necesita que ya esté instalado en tu ordenador DirectX 3 de Microsoft(R).\n\n"
-    "¿Quieres instalar este software adicional ahora? Haz clic sobre \"Próximo\" para instalar "
-    "o \"Pasar\" para ir a la siguiente etapa.\n\n"
-    "Recomendamos que instales el software y que sólo pases la instalación si ya has "
-    "instalado una versión reciente.";
+#include "setup/resources/lang/texts.h"
 
 /* DirectXSetupA runs modally over the main window and may replace drivers;
  * whatever it answers, Windows is offered a restart at the end. */
@@ -21,15 +15,14 @@ void InstallDirectX(void)
         rebootNeeded = 1;
         if (result == 0 || result == 1)
             return;
-        if (SetupMessage("No se ha instalado correctamente DirectX 3 ¿Repetir instalación?",
-                         MB_ICONEXCLAMATION | MB_YESNO) != IDYES)
+        if (SetupMessage(Text(TXT_DIRECTX_SETUP_FAILED), MB_ICONEXCLAMATION | MB_YESNO) != IDYES)
             return;
     }
 }
 
 int DirectXPage(void)
 {
-    SetPage(1, 1, 1, "< Atrás", "Siguiente >", "Pasar", "Configuración DirectX 3", directXText,
+    SetPage(1, 1, 1, Text(TXT_BACK), Text(TXT_NEXT), Text(TXT_SKIP), Text(TXT_DIRECTX_TITLE), Text(TXT_DIRECTX_TEXT),
             IDC_NEXT, 107);
     int answer = ShowPage();
     if (answer != IDC_NEXT)
@@ -67,9 +60,7 @@ int VerifyDirectX(void)
 {
     if (DirectXPresent())
         return 1;
-    if (SetupMessage("No se ha instalado correctamente DirectX 3.\n\n"
-                     "¿Quieres volver a intentar la instalación?",
-                     MB_ICONEXCLAMATION | MB_YESNO) == IDYES)
+    if (SetupMessage(Text(TXT_DIRECTX_MISSING), MB_ICONEXCLAMATION | MB_YESNO) == IDYES)
         return -1;
     return 0;
 }

@@ -7,6 +7,7 @@
 #include "setup/flows/flows.h"
 #include "setup/shell/shell.h"
 #include "settings/settings.h"
+#include "setup/resources/lang/texts.h"
 #include <ddeml.h>
 #include <string.h>
 
@@ -151,10 +152,10 @@ static int SendGroupCommands(void)
     return ComposeCommand(command, sizeof(command), "CreateGroup", gameTitle, "") && SendAndPause(command) &&
            ComposeCommand(command, sizeof(command), "ShowGroup", gameTitle, ",4") && SendAndPause(command) &&
            AddGroupItem(dosVariant ? "ZEPH.BAT" : "ZEPHTEST", gameTitle, "ICON1.ICO", 1) &&
-           AddGroupItem(outfitter, "Configuración", NULL, 2) &&
-           AddGroupItem(systemInfo, "Información del Sistema", "ICON4.ICO", 2) &&
-           AddGroupItem(uninstall, "Desinstalar", "ICON3.ICO", 2) &&
-           AddGroupItem("README.TXT", "Última Información", "ICON5.ICO", 1);
+           AddGroupItem(outfitter, Text(TXT_ITEM_SETUP), NULL, 2) &&
+           AddGroupItem(systemInfo, Text(TXT_SYSTEM_INFORMATION), "ICON4.ICO", 2) &&
+           AddGroupItem(uninstall, Text(TXT_ITEM_UNINSTALL), "ICON3.ICO", 2) &&
+           AddGroupItem("README.TXT", Text(TXT_ITEM_README), "ICON5.ICO", 1);
 }
 
 int CreateProgramGroup(void)
@@ -166,8 +167,7 @@ int CreateProgramGroup(void)
 
 int ProgramGroupPage(void)
 {
-    SetPage(1, 1, 1, "< Atrás", "Siguiente >", "Pasar", "Grupo e Iconos",
-            "¿Quieres crear un grupo de programa para poder acceder con facilidad a cada componente del juego?",
+    SetPage(1, 1, 1, Text(TXT_BACK), Text(TXT_NEXT), Text(TXT_SKIP), Text(TXT_GROUP_TITLE), Text(TXT_GROUP_TEXT),
             IDC_NEXT, 111);
     int choice = ShowPage();
     if (choice == IDC_BACK)
