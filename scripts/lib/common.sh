@@ -83,6 +83,9 @@ tt_wine_loader() {
   if [ "$(tt_test_arch)" = i686 ]; then echo /usr/lib/wine/wine; else echo /usr/lib/wine/wine64; fi
 }
 tt_wineserver_bin() {
+  # TT_WINESERVER names another: an emulated 32-bit Wine is served by the
+  # native 64-bit server (scripts/test-i686).
+  [ -n "${TT_WINESERVER:-}" ] && { echo "$TT_WINESERVER"; return; }
   if [ "$(tt_test_arch)" = i686 ]; then
     [ -x /usr/lib/wine/wineserver32 ] && { echo /usr/lib/wine/wineserver32; return; }
     echo /usr/lib/wine/wineserver
