@@ -87,3 +87,24 @@ DWORD GetSizeOfFile(HANDLE file)
     }
     return size;
 }
+
+/* Puts a finished new file in the place of an old one. Windows 95 has no
+ * MoveFileEx: there the old file steps aside first and comes back if the new
+ * one cannot take its name. 0 leaves the old file as it was; nothing is
+ * reported here. */
+int ReplaceWithNewFile(const char *newPath, const char *path, const char *asidePath)
+{
+    if (MoveFileExA(newPath, path, MOVEFILE_REPLACE_EXISTING))
+        return 1;
+    if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES)
+        return MoveFileA(newPath, path);
+    DeleteFileA(asidePath);
+    if (!MoveFileA(path, asidePath))
+        return 0;
+    if (!MoveFileA(newPath, path)) {
+        MoveFileA(asidePath, path);
+        return 0;
+    }
+    DeleteFileA(asidePath);
+    return 1;
+}

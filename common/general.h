@@ -30,6 +30,7 @@ HANDLE *CloseFile(HANDLE *file);
 int ReadFromFile(HANDLE file, void *buffer, DWORD count);
 int WriteToFile(HANDLE file, const void *data, DWORD count);
 DWORD GetSizeOfFile(HANDLE file);
+int ReplaceWithNewFile(const char *newPath, const char *path, const char *asidePath);
 
 /* msgbox.cpp: every message box of every program goes through here, so that
  * tests can record what was shown and script the answers. */

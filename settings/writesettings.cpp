@@ -50,10 +50,14 @@ int WriteTextLine(HANDLE file, const char *text)
     return WriteToFile(file, buffer, (DWORD)strlen(buffer));
 }
 
+/* A generated line and its CR LF in the 260-byte buffer the game reads
+ * QVX.INF with. */
+enum { GENERATED_LINE_MAX = 257 };
+
 int WriteKeyValueLine(HANDLE file, const char *key, const char *value)
 {
     char line[260];
-    snprintf(line, sizeof(line) - 2, "%s,%s", key, value ? value : "");
+    snprintf(line, GENERATED_LINE_MAX + 1, "%s,%s", key, value ? value : "");
     lstrcatA(line, "\r\n");
     return WriteBytes(file, line, strlen(line));
 }
@@ -61,20 +65,29 @@ int WriteKeyValueLine(HANDLE file, const char *key, const char *value)
 int WriteOptionLine(HANDLE file, const char *source, int on)
 {
     char line[260];
+    const char *state = on ? "ON" : "OFF";
     size_t length = 0;
     int commas = 0;
     /* Up to the end or up to and including the third comma: the two
      * thresholds stay as they stood, the rest is replaced. */
-    while (source[length] && commas < 3 && length < sizeof(line) - 8) {
+    while (source[length] && commas < 3) {
         if (source[length] == ',')
             commas++;
         length++;
+    }
+    /* A line too long for the game is cut before its commas and state, so
+     * that it still ends in three fields and ON or OFF. */
+    while (length + (size_t)(3 - commas) + strlen(state) > GENERATED_LINE_MAX) {
+        length--;
+        if (source[length] == ',')
+            commas--;
     }
     memcpy(line, source, length);
     for (; commas < 3; commas++)
         line[length++] = ',';
     line[length] = '\0';
-    lstrcatA(line, on ? "ON\r\n" : "OFF\r\n");
+    lstrcatA(line, state);
+    lstrcatA(line, "\r\n");
     return WriteBytes(file, line, strlen(line));
 }
 
@@ -211,26 +224,6 @@ static int WriteSettingsText(HANDLE file)
     return !writeFailed;
 }
 
-/* Puts the finished new file in the place of the old one. Windows 95 has no
- * MoveFileEx: there the old file steps aside first and comes back if the new
- * one cannot take its name. */
-static int ReplaceSettingsFile(const char *newPath, const char *path, const char *asidePath)
-{
-    if (MoveFileExA(newPath, path, MOVEFILE_REPLACE_EXISTING))
-        return 1;
-    if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES)
-        return MoveFileA(newPath, path);
-    DeleteFileA(asidePath);
-    if (!MoveFileA(path, asidePath))
-        return 0;
-    if (!MoveFileA(newPath, path)) {
-        MoveFileA(asidePath, path);
-        return 0;
-    }
-    DeleteFileA(asidePath);
-    return 1;
-}
-
 static void SettingsPath(char *path, const char *name)
 {
     lstrcpynA(path, installDirectory, 260 - 8);
@@ -246,23 +239,28 @@ int WriteSettings(void)
 
     /* A read-only QVX.INF is not overwritten: the failure is reported as
      * creating it in place would be. (Asking CreateFile is no test: Wine run
-     * by root opens read-only files for writing.) */
+     * by root opens read-only files for writing.) Every failure to make the
+     * file names QVX.INF, the file the user knows. */
     DWORD attributes = GetFileAttributesA(path);
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
         ShowFileError("Could not create a file that was asked for.", path);
         return 0;
     }
 
+    ShowErrorBoxes = 0;
     HANDLE file = CreateFileForWrite(newPath);
-    if (!file)
+    ShowErrorBoxes = 1;
+    if (!file) {
+        ShowFileError("Could not create a file that was asked for.", path);
         return 0;
+    }
     writeFailed = 0;
     int written = WriteSettingsText(file);
     CloseFile(&file);
-    if (!written || !ReplaceSettingsFile(newPath, path, asidePath)) {
+    if (!written || !ReplaceWithNewFile(newPath, path, asidePath)) {
         DeleteFileA(newPath);
-        if (written)
-            ShowError("Unable to write information to a file.");
+        if (written)   /* another program holds QVX.INF */
+            ShowFileError("Could not create a file that was asked for.", path);
         return 0;
     }
     return 1;

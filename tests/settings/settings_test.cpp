@@ -205,19 +205,25 @@ TEST_F(SettingsFixture, SectionToTheEndAndPrefixLines)
 TEST_F(SettingsFixture, FailedWriteKeepsTheOldFile)
 {
     std::string text = std::string("[SETUP]\r\n") + requiredKeys;
+    const std::string cannotCreate = "Could not create a file that was asked for.\n\nThe file is called " +
+                                     (dir + "QVX.INF");
     WriteWholeFile(dir + "QVX.INF", text);
     ASSERT_TRUE(ReadSettings(1));
-    /* The new file cannot be made while another program holds it open
-     * without sharing. */
-    HANDLE held = CreateFileA((dir + "QVX.NEW").c_str(), GENERIC_READ | GENERIC_WRITE, 0, NULL,
-                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
-    ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    EXPECT_FALSE(WriteSettings());
-    CloseHandle(held);
-    EXPECT_EQ(Written(), text);
-    EXPECT_EQ(boxes.LastText(), "Could not create a file that was asked for.\n\nThe file is called " +
-                                (dir + "QVX.NEW"));
-    DeleteFileA((dir + "QVX.NEW").c_str());
+    /* Another program holds the new file, or QVX.INF itself, open without
+     * sharing: the box names QVX.INF either way. */
+    for (const char *name : { "QVX.NEW", "QVX.INF" }) {
+        SCOPED_TRACE(name);
+        boxes.boxes.clear();
+        HANDLE held = CreateFileA((dir + name).c_str(), GENERIC_READ, 0, NULL, OPEN_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, NULL);
+        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        EXPECT_FALSE(WriteSettings());
+        CloseHandle(held);
+        EXPECT_EQ(Written(), text);
+        ASSERT_EQ(boxes.boxes.size(), 1u);
+        EXPECT_EQ(boxes.boxes[0].text, cannotCreate);
+        DeleteFileA((dir + "QVX.NEW").c_str());
+    }
 
     /* A read-only file is left alone, and the failure reported as ever. */
     boxes.boxes.clear();
@@ -226,10 +232,29 @@ TEST_F(SettingsFixture, FailedWriteKeepsTheOldFile)
     SetFileAttributesA((dir + "QVX.INF").c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_EQ(Written(), text);
     ASSERT_EQ(boxes.boxes.size(), 1u);
-    EXPECT_EQ(boxes.boxes[0].text, "Could not create a file that was asked for.\n\nThe file is called " +
-                                   (dir + "QVX.INF"));
+    EXPECT_EQ(boxes.boxes[0].text, cannotCreate);
     EXPECT_FALSE(PathExists(dir + "QVX.NEW"));
     EXPECT_FALSE(PathExists(dir + "QVX.OLD"));
+
+    /* A game directory that is gone. */
+    boxes.boxes.clear();
+    lstrcpyA(installDirectory, (dir + "GONE\\").c_str());
+    EXPECT_FALSE(WriteSettings());
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text, "Could not create a file that was asked for.\n\nThe file is called " +
+                                   (dir + "GONE\\QVX.INF"));
+}
+
+/* The game reads QVX.INF in 260-byte lines: an option line is cut to 257
+ * characters and keeps its three commas and its state at the end. */
+TEST_F(SettingsFixture, OverlongOptionLinesAreCutBeforeTheirState)
+{
+    std::string filler(252, 'X');
+    std::string out = WriteFrom(std::string("[SETUP]\r\n") + requiredKeys + "SHADOWS" + filler +
+                                    "\r\nANTIALIASING,4000," + filler.substr(0, 241) + "\r\n",
+                                {0, 1});
+    EXPECT_EQ(Line(out, 4), "SHADOWS" + filler.substr(0, 244) + ",,,OFF");
+    EXPECT_EQ(Line(out, 5), "ANTIALIASING,4000," + filler.substr(0, 236) + ",ON");
 }
 
 TEST_F(SettingsFixture, SoundLineFollowsTheWaveDevices)
