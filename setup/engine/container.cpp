@@ -103,7 +103,9 @@ int CheckDecodedChunk(int status, size_t produced, uint32_t expanded,
 {
   if (status != LZSS_OK && status != LZSS_TRUNCATED)
     return Refuse(reason, reasonSize, "LZSS payload is malformed (%s)", LzssStatusText(status));
-  if (produced != expanded)
+  /* More is fine: the chunk is its first expanded bytes (a padded last flag
+   * group yields some extra). Fewer would leave stale buffer bytes. */
+  if (produced < expanded)
     return Refuse(reason, reasonSize, "LZSS payload expands to %lu bytes instead of %lu",
                   (unsigned long)produced, (unsigned long)expanded);
   return 1;
@@ -114,10 +116,38 @@ static int IsSeparator(char c)
   return c == '\\' || c == '/';
 }
 
+/* CON, PRN, AUX, NUL, COM1-COM9 and LPT1-LPT9: Windows opens the device
+ * whatever directory the name stands in and whatever extension follows it,
+ * and it drops trailing blanks before the extension. Windows counts the
+ * superscript digits of code page 1252 as digits here. */
+static int IsDeviceName(const char *start, const char *end)
+{
+  const char *stop = start;
+  while (stop < end && *stop != '.')
+    stop++;
+  while (stop > start && stop[-1] == ' ')
+    stop--;
+  size_t n = (size_t)(stop - start);
+  if (n != 3 && n != 4)
+    return 0;
+  char base[4];
+  for (size_t i = 0; i < 3; i++)
+    base[i] = (char)(start[i] >= 'a' && start[i] <= 'z' ? start[i] - 32 : start[i]);
+  base[3] = '\0';
+  if (n == 3)
+    return !strcmp(base, "CON") || !strcmp(base, "PRN") || !strcmp(base, "AUX") || !strcmp(base, "NUL");
+  unsigned char digit = (unsigned char)start[3];
+  return (!strcmp(base, "COM") || !strcmp(base, "LPT")) &&
+         ((digit >= '1' && digit <= '9') || digit == 0xB9 || digit == 0xB2 || digit == 0xB3);
+}
+
 int IsSafeRelativePath(const char *path)
 {
-  if (!path || !path[0] || IsSeparator(path[0]))
+  if (!path || !path[0])
     return 0;
+  if (IsSeparator(path[0]) && IsSeparator(path[1]))
+    return 0; /* \\server\share, \\?\ and \\.\ names */
+  int depth = 0;
   const char *component = path;
   for (const char *p = path;; p++) {
     unsigned char c = (unsigned char)*p;
@@ -125,12 +155,29 @@ int IsSafeRelativePath(const char *path)
       return 0;
     if (c != 0 && !IsSeparator((char)c))
       continue;
-    /* End of a component: it must hold something other than dots and spaces. */
+    size_t n = (size_t)(p - component);
     const char *q = component;
     while (q < p && (*q == '.' || *q == ' '))
       q++;
-    if (q == p)
-      return 0;
+    if (n == 0 || q == p) {
+      /* An empty component (a leading or doubled separator) and "." stay
+       * where they are; ".." climbs, and may not climb out. Windows drops
+       * trailing dots and blanks, so other runs of them are refused. The
+       * last component must name a file. */
+      if (c == 0)
+        return 0;
+      if (n == 2 && component[0] == '.' && component[1] == '.') {
+        if (depth == 0)
+          return 0;
+        depth--;
+      } else if (n > 1 || (n == 1 && component[0] != '.')) {
+        return 0;
+      }
+    } else {
+      if (IsDeviceName(component, p))
+        return 0;
+      depth++;
+    }
     if (c == 0)
       return 1;
     component = p + 1;
@@ -175,7 +222,7 @@ int ValidateContainer(const unsigned char *index, size_t indexSize,
       const unsigned char *bytes = data + at + CFL_HEADER_SIZE;
       if (stored > 0) {
         size_t produced;
-        int status = LzssDecode(bytes, payload, work, expanded, &produced);
+        int status = LzssDecode(bytes, payload, work, CFL_MAX_CHUNK, &produced);
         if (!CheckDecodedChunk(status, produced, expanded, why, sizeof why))
           return Refuse(reason, reasonSize, "entry %lu (%s), chunk at byte %lu: %s",
                         (unsigned long)e, name, (unsigned long)at, why);

@@ -54,16 +54,22 @@ int ParseChunkHeader(const unsigned char *header, uint32_t bytesLeft, uint32_t *
                      int32_t *stored, uint32_t *payload, char *reason, size_t reasonSize);
 
 /* Whether an LzssDecode result yields the chunk: OK, or TRUNCATED (the lone
- * trailing byte is ignored), with exactly the expanded length produced. */
+ * trailing byte is ignored), with at least the expanded length produced (the
+ * chunk is the first expanded bytes; a padded last group may yield more).
+ * OUTPUT_FULL, a stream larger than the 1 MiB buffer, is refused. */
 int CheckDecodedChunk(int status, size_t produced, uint32_t expanded,
                       char *reason, size_t reasonSize);
 
 /* Whether a name from the CD (an entry name, a file list destination, or the
- * two joined) stays inside the directory it is taken relative to. Refused:
- * NULL or empty; a leading \ or /; a colon anywhere (drive letters, streams);
- * control characters; an empty component (doubled or trailing separator);
- * a component of dots and spaces only, such as "..", "." or ".. " (Windows
- * drops trailing dots and spaces, so ". ." would become ".."). */
+ * two joined) stays inside the directory it is taken relative to, joined to
+ * it as it stands. Accepted: a leading separator, doubled separators and "."
+ * components (Windows joins through them), ".." that goes back down no
+ * further than it came. Refused: NULL or empty; two separators at the start;
+ * a colon anywhere (drive letters, streams); control characters; ".." that
+ * climbs out; a component of dots and blanks other than "." and ".." (Windows
+ * drops trailing dots and blanks, so ". ." would become ".."); a last
+ * component that names no file; the device names CON, PRN, AUX, NUL,
+ * COM1-COM9, LPT1-LPT9, with or without an extension, in any component. */
 int IsSafeRelativePath(const char *path);
 
 /* Receives the expanded contents of a container walked by ValidateContainer:

@@ -127,8 +127,12 @@ static int BuildSourcePath(char *path, const char *source)
     return 0;
 }
 
+/* Every file the list or an index names holds something: an empty one is
+ * damaged data. */
+static const char emptyFileReason[] = "file is empty";
+
 /* A whole file of the CD in a recorded memory block; NULL after a reported
- * failure (an empty file counts as one, without a message of its own). */
+ * failure (an empty file counts as one). */
 static BYTE *LoadWholeFile(const char *path, DWORD *size)
 {
     HANDLE file = OpenFileForRead(path);
@@ -138,6 +142,8 @@ static BYTE *LoadWholeFile(const char *path, DWORD *size)
     *size = GetSizeOfFile(file);
     if (*size)
         block = (BYTE *)AllocateMemory((LONG)*size, 1);
+    else if (ShowErrorBoxes)   /* quiet while the uninstallation reads the lists */
+        ReportDamagedData(path, NULL, emptyFileReason);
     if (block && !ReadFromFile(file, block, *size))
         block = (BYTE *)FreeMemory(block);
     CloseFile(&file);
@@ -154,6 +160,8 @@ static DWORD SourceFileSize(const char *source)
         return 0;
     DWORD size = GetSizeOfFile(file);
     CloseFile(&file);
+    if (!size)
+        ReportDamagedData(path, NULL, emptyFileReason);
     return size;
 }
 
@@ -165,6 +173,7 @@ LONG TotalListedSize(void)
         return 0;
     char source[260], destination[260];
     LONGLONG total = 0;
+    int named = 0;
     DWORD at = 0;
     while (at < size) {
         int used = ParseListLine(list + at, (long)(size - at), source, destination);
@@ -176,11 +185,15 @@ LONG TotalListedSize(void)
         DWORD fileSize = SourceFileSize(source);
         if (!fileSize) {
             total = 0;
+            named = 1;
             break;
         }
         total += fileSize;
+        named = 1;
     }
     FreeMemory(list);
+    if (!named)
+        ReportDamagedData(activeListPath, NULL, "the list names no file to copy");
     /* The progress display counts in signed 32 bits; no CD holds more. */
     return total > 0x7FFFFFFF ? 0 : (LONG)total;
 }
@@ -235,19 +248,22 @@ static int CopyPlainFile(HANDLE file, const char *path, const char *destination)
 {
     ShowCopyStatus(destination);
     DWORD size = GetSizeOfFile(file);
-    if (!size)
+    if (!size) {
+        ReportDamagedData(path, NULL, emptyFileReason);
         return 0;
+    }
     return CopyFileData(transferInput, transferOutput, file, path, destination, size);
 }
 
-/* Every entry lands under the part of the list's destination up to its first
- * backslash (or directly in the game directory when it has none). That part
- * is measured once: an entry name with a backslash of its own must not move
- * the entries after it. */
-static size_t EntryDestinationStem(const char *destination)
+/* An entry's destination: the entry name replaces everything after the first
+ * backslash of the destination, or the whole of it when it has none. The
+ * result stays in the buffer for the next entry, so after an entry named
+ * G1\A.DAT the next one also lands in G1. 0 when it does not fit. */
+int EntryDestination(char *destination, const char *name)
 {
     const char *backslash = strchr(destination, '\\');
-    return backslash ? (size_t)(backslash - destination) + 1 : 0;
+    destination[backslash ? backslash - destination + 1 : 0] = '\0';
+    return AppendText(destination, 260, name);
 }
 
 static int CopyContainer(HANDLE data, const char *path, char *destination)
@@ -269,7 +285,6 @@ static int CopyContainer(HANDLE data, const char *path, char *destination)
         return 0;
     }
     int result = 1;
-    size_t kept = EntryDestinationStem(destination);
     for (size_t entry = 0; result && entry < indexSize / CFI_ENTRY_SIZE; entry++) {
         uint32_t entrySize;
         if (!ReadIndexEntry(index, indexSize, entry, name, &entrySize, reason, sizeof(reason))) {
@@ -277,8 +292,7 @@ static int CopyContainer(HANDLE data, const char *path, char *destination)
             result = 0;
             break;
         }
-        destination[kept] = '\0';
-        if (!AppendText(destination, 260, name)) {
+        if (!EntryDestination(destination, name)) {
             ReportRefusedName(path, destination);
             result = 0;
             break;
@@ -400,14 +414,14 @@ static int VisitContainerEntries(const char *path, char *destination, ListedFile
     if (!index)
         return 0;
     int result = CheckIndexSize(indexSize, reason, sizeof(reason));
-    size_t kept = EntryDestinationStem(destination);
     for (size_t entry = 0; result && entry < indexSize / CFI_ENTRY_SIZE; entry++) {
         uint32_t entrySize;
         result = ReadIndexEntry(index, indexSize, entry, name, &entrySize, reason, sizeof(reason));
-        destination[kept] = '\0';
-        /* A destination too long for the copy was never written. */
-        if (result && AppendText(destination, 260, name))
-            result = visit(context, destination);
+        /* A destination too long for the copy stopped it there: neither that
+         * entry nor any after it was ever written. */
+        if (!result || !EntryDestination(destination, name))
+            break;
+        result = visit(context, destination);
     }
     FreeMemory(index);
     return result;

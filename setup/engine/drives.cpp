@@ -44,7 +44,9 @@ int CreateDirectoryPath(const char *path)
     for (size_t i = 0; i <= length; i++) {
         if (path[i] != '\\' && path[i] != '\0')
             continue;
-        if (i == 0 || path[i - 1] == ':')
+        /* The drive root is never made; an empty prefix (a path that does
+         * not start with a drive, or no path) cannot be, and fails. */
+        if (i > 0 && path[i - 1] == ':')
             continue;
         memcpy(prefix, path, i);
         prefix[i] = '\0';

@@ -35,6 +35,7 @@ LONG TotalListedSize(void);
 int ParseListLine(const char *text, long remaining, char *source, char *destination);
 int IsFileIncluded(const char *source);
 int CopyListedFile(const char *source, char *destination);   /* inside CopyListedFiles, which holds the buffers */
+int EntryDestination(char *destination, const char *name);
 int CopyFileData(BYTE *input, BYTE *output, HANDLE source, const char *sourcePath,
                  const char *destination, DWORD size);
 /* Every file that the list at listPath writes into the game directory, read

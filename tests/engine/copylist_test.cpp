@@ -162,6 +162,16 @@ TEST(ListLines, MinimalInstallLeavesSectorsTwoToFiveOnTheCd)
 
 /* ---- Whole passes ------------------------------------------------------- */
 
+static void ExpectRefusal(CopyFixture &f, const std::string &named)
+{
+    ASSERT_EQ(f.boxes.boxes.size(), 1u);
+    const RecordedBox &box = f.boxes.boxes[0];
+    EXPECT_EQ(box.caption, "Configuración");
+    EXPECT_EQ(box.style, (UINT)(MB_OK | MB_ICONERROR));
+    EXPECT_NE(box.text.find(named), std::string::npos) << box.text;
+}
+
+
 TEST_F(CopyFixture, AMinimalInstallationCopiesPlainFilesAndContainers)
 {
     ScreenRecorder screen;
@@ -193,10 +203,11 @@ TEST_F(CopyFixture, AMinimalInstallationCopiesPlainFilesAndContainers)
     EXPECT_EQ(Installed("G1\\MAPA01.DAT"), rawEntry);
     EXPECT_EQ(Installed("G1\\MAPA02.DAT"), rawChunk + literals + std::string(6, 'a'));
     EXPECT_FALSE(PathExists(game + "G3\\NO.DAT"));
-    /* No backslash in the destination: every entry under its own name in the
-     * game directory, also after an entry whose name has a directory. */
+    /* No backslash in the destination: the first entry under its own name;
+     * its directory then stays in the destination for the entries after it. */
     EXPECT_EQ(Installed("G2\\SUB.DAT"), "sub");
-    EXPECT_EQ(Installed("TOP.DAT"), "top");
+    EXPECT_EQ(Installed("G2\\TOP.DAT"), "top");
+    EXPECT_FALSE(PathExists(game + "TOP.DAT"));
 
     LONG sector1 = (LONG)(8 + rawEntry.size() + 8 + 8 + 100 + 8 + 100 + 8 + 4);
     LONG base = (LONG)(8 + 3 + 8 + 3);
@@ -223,7 +234,7 @@ TEST_F(CopyFixture, AMinimalInstallationCopiesPlainFilesAndContainers)
             copying.push_back(text);
     EXPECT_EQ(copying, (std::vector<std::string>{ "Copiando README.TXT", "Copiando BIG.DAT",
                                                   "Copiando G1\\MAPA01.DAT", "Copiando G1\\MAPA02.DAT",
-                                                  "Copiando G2\\SUB.DAT", "Copiando TOP.DAT" }));
+                                                  "Copiando G2\\SUB.DAT", "Copiando G2\\TOP.DAT" }));
     EXPECT_EQ(status.back(), " ");
 }
 
@@ -240,19 +251,29 @@ TEST_F(CopyFixture, AMissingCdFileStopsThePassWhileTotalling)
     EXPECT_TRUE(screen.StepCounts().empty());
 }
 
-TEST_F(CopyFixture, AListWithEveryLineFilteredOutCopiesNothingAndSaysNothing)
+/* The pass stops with a box that names the file: an empty list, a list that
+ * leaves every line on the CD, an empty listed file, an empty index. */
+TEST_F(CopyFixture, EmptyCdDataStopsThePassWithABoxNamingTheFile)
 {
     WriteContainer(cd + "SECTOR2", { { "A.DAT", 0, "a" } });
-    List("SECTOR2.CFL,G2\\X\r\n");
-    EXPECT_EQ(CopyListedFiles(), 0);
-    EXPECT_TRUE(boxes.boxes.empty());
-}
-
-TEST_F(CopyFixture, AnEmptyPlainFileFailsThePass)
-{
     WriteWholeFile(cd + "EMPTY.DAT", "");
-    List("EMPTY.DAT,EMPTY.DAT\r\n");
-    EXPECT_EQ(CopyListedFiles(), 0);
+    WriteWholeFile(cd + "SECTOR1.CFI", "");
+    WriteWholeFile(cd + "SECTOR1.CFL", std::string(20, 'x'));
+    struct Case {
+        std::string list, named;
+    } cases[] = {
+        { "", cd + "FILELIST.WD" },
+        { "SECTOR2.CFL,G2\\X\r\n", cd + "FILELIST.WD" },
+        { "EMPTY.DAT,EMPTY.DAT\r\n", cd + "EMPTY.DAT" },
+        { "SECTOR1.CFL,G1\\X\r\n", cd + "SECTOR1.CFI" },
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.list);
+        boxes.boxes.clear();
+        List(c.list);
+        EXPECT_EQ(CopyListedFiles(), 0);
+        ExpectRefusal(*this, c.named);
+    }
     EXPECT_FALSE(PathExists(game + "EMPTY.DAT"));
 }
 
@@ -285,20 +306,11 @@ TEST_F(CopyFixture, AFailedPassIsFollowedByAGoodOne)
 
 /* ---- Names from the CD that leave the game directory ------------------- */
 
-static void ExpectRefusal(CopyFixture &f, const std::string &named)
-{
-    ASSERT_EQ(f.boxes.boxes.size(), 1u);
-    const RecordedBox &box = f.boxes.boxes[0];
-    EXPECT_EQ(box.caption, "Configuración");
-    EXPECT_EQ(box.style, (UINT)(MB_OK | MB_ICONERROR));
-    EXPECT_NE(box.text.find(named), std::string::npos) << box.text;
-}
-
 TEST_F(CopyFixture, UnsafeListDestinationsAreRefused)
 {
     WriteWholeFile(cd + "EVIL.DAT", "evil");
-    const char *destinations[] = { "..\\EVIL.DAT", "G1\\..\\..\\EVIL.DAT", "C:\\EVIL.DAT", "\\EVIL.DAT",
-                                   "C:EVIL.DAT", "G1\\.. \\EVIL.DAT" };
+    const char *destinations[] = { "..\\EVIL.DAT", "G1\\..\\..\\EVIL.DAT", "C:\\EVIL.DAT", "\\\\EVIL.DAT",
+                                   "C:EVIL.DAT", "G1\\.. \\EVIL.DAT", "COM1", "G1\\NUL.TXT" };
     for (const char *destination : destinations) {
         SCOPED_TRACE(destination);
         boxes.boxes.clear();
@@ -308,6 +320,17 @@ TEST_F(CopyFixture, UnsafeListDestinationsAreRefused)
         EXPECT_NE(boxes.LastText().find(cd + "EVIL.DAT"), std::string::npos);
     }
     EXPECT_FALSE(PathExists(scratch + "EVIL.DAT"));
+}
+
+/* Windows joins these to paths inside the game directory. */
+TEST_F(CopyFixture, DestinationsThatStayInsideTheGameDirectoryInstall)
+{
+    WriteWholeFile(cd + "README.TXT", "lee");
+    List("README.TXT,\\README1.TXT\r\nREADME.TXT,.\\README2.TXT\r\nREADME.TXT,G1\\\\X.DAT\r\n");
+    ASSERT_EQ(CopyListedFiles(), 1) << boxes.LastText();
+    EXPECT_EQ(Installed("README1.TXT"), "lee");
+    EXPECT_EQ(Installed("README2.TXT"), "lee");
+    EXPECT_EQ(Installed("G1\\X.DAT"), "lee");
 }
 
 TEST_F(CopyFixture, UnsafeContainerEntryNamesAreRefused)
@@ -351,7 +374,6 @@ TEST_F(CopyFixture, DamagedChunksAreRefusedWithoutWritingPastAnything)
         { "raw chunk lengths differ", Chunk(50, -100, std::string(100, 'r')) },
         { "expanded length over 1 MiB", Chunk(2000000, 4, "\xFF" "abc") },
         { "decodes to fewer bytes than its header", Chunk(10, 4, std::string("\x01\x61\xEE\xF2", 4)) },
-        { "decodes to more bytes than its header", Chunk(3, 4, std::string("\x01\x61\xEE\xF2", 4)) },
         { "header cut short by the entry", Chunk(3, -3, "abc") + "xy" },
     };
     for (const Case &c : cases) {
@@ -363,6 +385,16 @@ TEST_F(CopyFixture, DamagedChunksAreRefusedWithoutWritingPastAnything)
         ExpectRefusal(*this, cd + "SECTOR1.CFL");
         EXPECT_NE(boxes.LastText().find("G1\\BAD.DAT"), std::string::npos);
     }
+}
+
+/* The chunk is the first bytes of its expansion: a padded last flag group
+ * installs. */
+TEST_F(CopyFixture, AChunkThatDecodesToMoreThanItsHeaderInstallsItsLength)
+{
+    WriteContainer(cd + "SECTOR1", { { "PAD.DAT", 1, Chunk(3, 4, std::string("\x01\x61\xEE\xF2", 4)) } });
+    List("SECTOR1.CFL,G1\\X\r\n");
+    ASSERT_EQ(CopyListedFiles(), 1) << boxes.LastText();
+    EXPECT_EQ(Installed("G1\\PAD.DAT"), "aaa");
 }
 
 TEST_F(CopyFixture, AnEntryRunningPastTheDataFileIsAReadFailure)

@@ -60,6 +60,12 @@ TEST(Directories, CreateDirectoryPathMakesEveryMissingLevel)
 
     WriteWholeFile(scratch + "FILE", "x");
     EXPECT_EQ(CreateDirectoryPath((scratch + "FILE\\SUB").c_str()), 0);
+
+    /* No drive: nothing is made on the current drive. */
+    std::string rooted = "\\TTUNO" + std::to_string(GetCurrentProcessId());
+    EXPECT_EQ(CreateDirectoryPath(rooted.c_str()), 0);
+    EXPECT_FALSE(PathExists(rooted));
+    EXPECT_EQ(CreateDirectoryPath(""), 0);
 }
 
 struct SearchFixture : ::testing::Test {

@@ -13,6 +13,8 @@
 #include <stdint.h>
 #include <stdlib.h>
 #include <string.h>
+#include <ctype.h>
+#include <string>
 #include <vector>
 
 struct Walk {
@@ -40,17 +42,33 @@ static int Sink(void *context, size_t entry, const char *name, const unsigned ch
   return 1;
 }
 
-/* Independent statement of the name rule, to hold IsSafeRelativePath to. */
+/* Independent statement of the name rule, to hold IsSafeRelativePath to:
+ * joined to a directory, the name leaves it through a drive, a server name,
+ * a device, or more ".." than names before them. */
 static int LeavesDirectory(const char *s)
 {
-  if (!*s || *s == '\\' || *s == '/' || strchr(s, ':'))
+  if (!*s || strchr(s, ':') || ((s[0] == '\\' || s[0] == '/') && (s[1] == '\\' || s[1] == '/')))
     return 1;
+  int depth = 0;
   const char *start = s;
   for (const char *p = s;; p++) {
     if (*p == '\\' || *p == '/' || !*p) {
-      size_t n = (size_t)(p - start);
-      if (n == 2 && start[0] == '.' && start[1] == '.')
+      std::string part(start, (size_t)(p - start));
+      std::string base = part.substr(0, part.find('.'));
+      for (char &c : base)
+        c = (char)toupper((unsigned char)c);
+      while (!base.empty() && base.back() == ' ')
+        base.pop_back();
+      if (base == "CON" || base == "PRN" || base == "AUX" || base == "NUL" ||
+          (base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) &&
+           base[3] >= '1' && base[3] <= '9'))
         return 1;
+      if (part == "..") {
+        if (--depth < 0)
+          return 1;
+      } else if (!part.empty() && part != ".") {
+        depth++;
+      }
       if (!*p)
         return 0;
       start = p + 1;

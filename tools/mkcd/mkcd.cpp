@@ -593,11 +593,13 @@ static int IsInMinimalInstall(const std::string &source)
 }
 
 /* A container entry's destination: the entry name replaces whatever follows
- * the first backslash of the line's destination, or the whole of it. */
-static std::string EntryDestination(const std::string &pattern, const char *name)
+ * the first backslash of the destination, or the whole of it. The copy keeps
+ * the result as the destination of the next entry, and so does the caller. */
+static std::string EntryDestination(std::string &destination, const char *name)
 {
-  size_t slash = pattern.find('\\');
-  return slash == std::string::npos ? std::string(name) : pattern.substr(0, slash + 1) + name;
+  size_t slash = destination.find('\\');
+  destination = slash == std::string::npos ? std::string(name) : destination.substr(0, slash + 1) + name;
+  return destination;
 }
 
 /* Checks that every line of a list names a file of the CD and a safe
@@ -630,11 +632,12 @@ static void CheckFileList(const std::string &listCdPath)
       Warn("%s line %d: %s has no sound index", listCdPath.c_str(), l.number, l.source.c_str());
       continue;
     }
+    std::string destination = l.destination;
     for (size_t e = 0; e < index.size() / CFI_ENTRY_SIZE; e++) {
       char name[CFI_NAME_SIZE];
       uint32_t size;
       if (ReadIndexEntry(index.data(), index.size(), e, name, &size, NULL, 0) &&
-          !IsSafeRelativePath(EntryDestination(l.destination, name).c_str()))
+          !IsSafeRelativePath(EntryDestination(destination, name).c_str()))
         Warn("%s line %d: unsafe destination for %s", listCdPath.c_str(), l.number, name);
     }
   }
