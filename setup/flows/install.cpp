@@ -70,8 +70,13 @@ int CheckFreeSpace(const char *directory)
     char root[4] = "C:\\";
     DWORD sectorsPerCluster, bytesPerSector, freeClusters, totalClusters;
     root[0] = directory[0];
-    if (!GetDiskFreeSpaceA(root, &sectorsPerCluster, &bytesPerSector, &freeClusters, &totalClusters))
+    if (!GetDiskFreeSpaceA(root, &sectorsPerCluster, &bytesPerSector, &freeClusters, &totalClusters)) {
+        /* No such drive, or no disk in it: say so, or Next does nothing. */
+        char message[120];
+        wsprintfA(message, "No se puede utilizar la unidad %c:\\\n\nInténtalo de nuevo.", directory[0]);
+        SetupMessage(message, MB_ICONEXCLAMATION);
         return 0;
+    }
     if (FreeSpaceIsEnough(freeClusters, sectorsPerCluster, bytesPerSector))
         return 1;
     SetupMessage(Text(TXT_NOT_ENOUGH_SPACE), MB_ICONERROR);
@@ -109,16 +114,30 @@ static int DirectoryFound(const char *directory)
 static void CreateGameSubdirectories(const char *directory)
 {
     char path[260];
-    for (const char *name : gameSubdirectories) {
-        wsprintfA(path, "%.250s\\%s", directory, name);
-        CreateDirectoryA(path, NULL);   /* an existing one is as good */
-    }
+    for (const char *name : gameSubdirectories)
+        if (CopyText(path, sizeof(path), directory) && AppendText(path, sizeof(path), "\\") &&
+            AppendText(path, sizeof(path), name))
+            CreateDirectoryA(path, NULL);   /* an existing one is as good */
 }
 
-/* Free space, the directory itself (created on request) and G0 to G10 in it;
- * 0 keeps the location page open. */
+/* The longest name the game keeps in its directory: G10\ and an 8.3 name. */
+static const char longestGameName[] = "\\G10\\12345678.123";
+
+/* Whether every file of the game fits a 260-byte path in the directory. */
+int LocationLeavesRoomForTheGame(const char *directory)
+{
+    return strlen(directory) + strlen(longestGameName) < 260;
+}
+
+/* Length, free space, the directory itself (created on request) and G0 to
+ * G10 in it; 0 keeps the location page open. */
 int PrepareInstallDirectory(const char *directory)
 {
+    if (!LocationLeavesRoomForTheGame(directory)) {
+        SetupMessage("La ubicación del subdirectorio que has dado es demasiado larga.\n\nInténtalo de nuevo.",
+                     MB_ICONEXCLAMATION);
+        return 0;
+    }
     if (!CheckFreeSpace(directory))
         return 0;
     if (!DirectoryFound(directory)) {

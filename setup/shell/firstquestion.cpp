@@ -30,7 +30,12 @@ static void AskReinstallOrReconfigure(void)
             EndProgram();
             return;
         }
+        /* The search can take a while; the location page comes next, so no
+         * "Buscando" text may stay under it. */
+        SetWaitCursor();
         installationLocated = FindInstalledGame(gameSettings.InstalledFile);
+        SetArrowCursor();
+        SetStatusText(" ");
         PostFlow(WM_RUN_INSTALL);
         return;
     }

@@ -57,7 +57,8 @@ TEST(CheckFreeSpace, LargeDisksDoNotWrapRound)
     EXPECT_TRUE(FreeSpaceIsEnough(0x400001, 1, 1024));
 }
 
-TEST(CheckFreeSpace, AMissingDriveFailsWithoutAMessage)
+/* Without a box, Next on the location page would seem to do nothing. */
+TEST(CheckFreeSpace, AMissingDriveIsNamedInABox)
 {
     BoxRecorder boxes;
     char missing[] = "?:\\ZEPH";
@@ -71,7 +72,10 @@ TEST(CheckFreeSpace, AMissingDriveFailsWithoutAMessage)
     }
     ASSERT_NE(missing[0], '?');
     EXPECT_EQ(CheckFreeSpace(missing), 0);
-    EXPECT_TRUE(boxes.boxes.empty());
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text, std::string("No se puede utilizar la unidad ") + missing[0] +
+                                       ":\\\n\nInténtalo de nuevo.");
+    EXPECT_EQ(boxes.boxes[0].style, (UINT)MB_ICONEXCLAMATION);
     /* The prefix's drive C: has room. */
     EXPECT_EQ(CheckFreeSpace("C:\\ZEPH"), 1);
 }

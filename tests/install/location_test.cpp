@@ -115,6 +115,40 @@ TEST_F(Location, ADirectoryThatCannotBeCreatedKeepsThePage)
     EXPECT_EQ(boxes.boxes[1].style, (UINT)MB_ICONEXCLAMATION);
 }
 
+/* Refused before anything is made: no directory, and no G0 to G10 beside it
+ * with names cut to fit. */
+TEST_F(Location, ALocationTooLongForTheGamesFilesIsRefused)
+{
+    BoxRecorder boxes;
+    boxes.Answer(IDOK);
+    boxes.Answer(IDYES);
+    std::string parent = scratch + "P";
+    CreateDirectoryA(parent.c_str(), NULL);
+    std::string target = parent + "\\" + std::string(259 - 17 - parent.size(), 'Z');
+    Type(target);
+    EXPECT_EQ(AcceptLocation(), 0);
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text, "La ubicación del subdirectorio que has dado es demasiado larga.\n\n"
+                                   "Inténtalo de nuevo.");
+    EXPECT_EQ(boxes.boxes[0].style, (UINT)MB_ICONEXCLAMATION);
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((parent + "\\*").c_str(), &found);
+    int entries = 0;
+    if (search != INVALID_HANDLE_VALUE) {
+        do
+            entries += found.cFileName[0] != '.';
+        while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    EXPECT_EQ(entries, 0);
+
+    /* One character shorter fits. */
+    boxes.boxes.clear();
+    Type(target.substr(0, target.size() - 1));
+    EXPECT_EQ(AcceptLocation(), 1) << boxes.LastText();
+    EXPECT_TRUE(IsDirectory(target.substr(0, target.size() - 1) + "\\G10"));
+}
+
 TEST_F(Location, UninstallOnlyLooksWhetherTheDirectoryExists)
 {
     BoxRecorder boxes;
