@@ -4,6 +4,28 @@
 #include <stdlib.h>
 #include <string.h>
 
+/* The message about an over-long line is shown once per text and run, not
+ * once per line and lookup: a settings file full of such lines would
+ * otherwise bring up box after box. Every walk over a text, from whichever
+ * line, ends at the same last bytes, so a text is known by them. */
+enum { REMEMBERED_TEXTS = 16, TEXT_MARK_BYTES = 64 };
+static unsigned long reportedTexts[REMEMBERED_TEXTS];
+static int reportedCount;
+
+static int FirstReportForText(const char *text, long remaining)
+{
+    long count = remaining < TEXT_MARK_BYTES ? remaining : TEXT_MARK_BYTES;
+    unsigned long mark = 2166136261UL;
+    for (const char *p = text + remaining - count; p < text + remaining; p++)
+        mark = ((mark ^ (unsigned char)*p) * 16777619UL) & 0xFFFFFFFFUL;
+    int known = reportedCount < REMEMBERED_TEXTS ? reportedCount : REMEMBERED_TEXTS;
+    for (int i = 0; i < known; i++)
+        if (reportedTexts[i] == mark)
+            return 0;
+    reportedTexts[reportedCount++ % REMEMBERED_TEXTS] = mark;
+    return 1;
+}
+
 int ReadTextLine(const char *text, long remaining, char *line, int capacity, int skipBlank)
 {
     long length = 0;
@@ -11,7 +33,8 @@ int ReadTextLine(const char *text, long remaining, char *line, int capacity, int
         length++;
 
     if (length + 1 > capacity) {
-        ReportLongLine();
+        if (FirstReportForText(text, remaining))
+            ReportLongLine();
         /* The line is consumed but not delivered: an empty line matches no key. */
         if (capacity > 0)
             line[0] = '\0';

@@ -93,10 +93,12 @@ static int ReadOldWininit(const char *path, char **text, DWORD *size)
     return ok;
 }
 
-/* Writes the old lines back as they were, in their own case, blank lines
- * included, with the six lines after every [rename] section line. A line too
- * long for the line buffer is reported by the line reader and written back
- * from the old text unchanged, so that no entry of Windows' is lost. */
+/* Writes the old lines back byte for byte, in their own case, blank lines
+ * included, with the six lines after every [rename] section line. Each line
+ * is written from the old text, not from the line buffer: a line too long
+ * for the buffer (reported by the line reader), one that fills it, or one
+ * that holds a NUL byte comes back as it was, and no entry of Windows' is
+ * lost or changed. */
 static int RewriteWininit(HANDLE file, const char *text, DWORD size, const char *temp)
 {
     char line[WININIT_LINE_SIZE];
@@ -109,9 +111,7 @@ static int RewriteWininit(HANDLE file, const char *text, DWORD size, const char 
         int used = ReadTextLine(text + at, (long)(size - at), line, sizeof(line), 0);
         if (used <= 0)
             break;
-        int written = length < sizeof(line) ? WriteTextLine(file, line)
-                                            : WriteToFile(file, text + at, length) && WriteToFile(file, "\r\n", 2);
-        if (!written)
+        if ((length && !WriteToFile(file, text + at, length)) || !WriteToFile(file, "\r\n", 2))
             return 0;
         at += (DWORD)used;
         if (length < sizeof(line) && MatchKeyword(line, "[RENAME]")) {
@@ -125,28 +125,46 @@ static int RewriteWininit(HANDLE file, const char *text, DWORD size, const char 
     return 1;
 }
 
+static int WindowsFilePath(char *path, const char *name)
+{
+    UINT length = GetWindowsDirectoryA(path, 260);
+    if (length == 0 || length >= 260)
+        return 0;
+    if (path[length - 1] != '\\' && !AppendText(path, 260, "\\"))
+        return 0;
+    return AppendText(path, 260, name);
+}
+
+/* Windows reads WININIT.INI at its next start: the new text is written
+ * completely beside the old file and only then put in its place, so that a
+ * full disk or another program holding the file leaves it as it was. */
 int ScheduleTempCleanup(void)
 {
-    char temp[260], path[260];
-    UINT length = GetWindowsDirectoryA(path, sizeof(path));
-    if (!GetTemporaryDirectory(temp) || length == 0 || length >= sizeof(path))
-        return 0;
-    if (path[length - 1] != '\\')
-        AppendText(path, sizeof(path), "\\");
-    if (!AppendText(path, sizeof(path), "WININIT.INI"))
+    char temp[260], path[260], newPath[260], asidePath[260];
+    if (!GetTemporaryDirectory(temp) || !WindowsFilePath(path, "WININIT.INI") ||
+        !WindowsFilePath(newPath, "WININIT.NEW") || !WindowsFilePath(asidePath, "WININIT.OLD"))
         return 0;
 
     char *text;
     DWORD size;
     if (!ReadOldWininit(path, &text, &size))
         return 0;
-    HANDLE file = CreateFileForWrite(path);
+    ShowErrorBoxes = 0;
+    HANDLE file = CreateFileForWrite(newPath);
+    ShowErrorBoxes = 1;
     if (!file) {
         FreeMemory(text);
+        ShowFileError("Could not create a file that was asked for.", path);
         return 0;
     }
-    int result = RewriteWininit(file, text, size, temp);
+    int written = RewriteWininit(file, text, size, temp);
     CloseFile(&file);
     FreeMemory(text);
-    return result;
+    if (!written || !ReplaceWithNewFile(newPath, path, asidePath)) {
+        DeleteFileA(newPath);
+        if (written)
+            ShowFileError("Could not create a file that was asked for.", path);
+        return 0;
+    }
+    return 1;
 }

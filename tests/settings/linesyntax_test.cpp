@@ -54,6 +54,23 @@ TEST(ReadTextLine, LongestLineFitsTheBuffer)
     EXPECT_STREQ(line, "");   /* not delivered, and matches no key */
 }
 
+/* A file full of over-long lines, walked by lookup after lookup: one message
+ * for the file, one more for another file. */
+TEST(ReadTextLine, OverlongLinesAreReportedOncePerText)
+{
+    std::string text, other;
+    for (int i = 0; i < 300; i++)
+        text += std::string(300, (char)('A' + i % 26)) + "\r\n";
+    other = text + "LANGUAGE,2\r\n";
+    text += "LANGUAGE,6\r\n";
+    longLineReports = 0;
+    for (int lookup = 0; lookup < 5; lookup++)
+        EXPECT_EQ(LookupNumber(text.data(), (long)text.size(), "LANGUAGE", lookup % 2), 6);
+    EXPECT_EQ(longLineReports, 1);
+    EXPECT_EQ(LookupNumber(other.data(), (long)other.size(), "LANGUAGE", 0), 2);
+    EXPECT_EQ(longLineReports, 2);
+}
+
 TEST(GetLineField, FieldsAreFilteredAndBounded)
 {
     char field[LINE_CAPACITY];
