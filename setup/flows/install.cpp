@@ -72,8 +72,10 @@ int CheckFreeSpace(const char *directory)
     root[0] = directory[0];
     if (!GetDiskFreeSpaceA(root, &sectorsPerCluster, &bytesPerSector, &freeClusters, &totalClusters)) {
         /* No such drive, or no disk in it: say so, or Next does nothing. */
-        char message[120];
-        wsprintfA(message, "No se puede utilizar la unidad %c:\\\n\nInténtalo de nuevo.", directory[0]);
+        char message[300];
+        CopyText(message, sizeof(message), Text(TXT_DRIVE_UNUSABLE_PREFIX));
+        AppendText(message, sizeof(message), root);
+        AppendText(message, sizeof(message), Text(TXT_DRIVE_UNUSABLE));
         SetupMessage(message, MB_ICONEXCLAMATION);
         return 0;
     }
@@ -134,8 +136,7 @@ int LocationLeavesRoomForTheGame(const char *directory)
 int PrepareInstallDirectory(const char *directory)
 {
     if (!LocationLeavesRoomForTheGame(directory)) {
-        SetupMessage("La ubicación del subdirectorio que has dado es demasiado larga.\n\nInténtalo de nuevo.",
-                     MB_ICONEXCLAMATION);
+        SetupMessage(Text(TXT_LOCATION_TOO_LONG), MB_ICONEXCLAMATION);
         return 0;
     }
     if (!CheckFreeSpace(directory))

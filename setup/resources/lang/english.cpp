@@ -45,6 +45,9 @@ extern const LanguageTexts englishTexts = { 1, {
     { TXT_CANNOT_CREATE_DIRECTORY,
       "The directory you have entered could not\n"
       "be created. It may contain invalid characters.\n\nPlease try again." },
+    { TXT_LOCATION_TOO_LONG, "The directory you have entered is too long.\n\nPlease try again." },
+    { TXT_DRIVE_UNUSABLE_PREFIX, "Drive " },
+    { TXT_DRIVE_UNUSABLE, " cannot be used.\n\nPlease try again." },
     { TXT_LOCATION_TITLE, "Installation Location" },
     { TXT_LOCATION_INSTALL,
       "Enter the location on your hard disk where you want to install Tinfoil Tango.\n\n"

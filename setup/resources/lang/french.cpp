@@ -45,6 +45,9 @@ extern const LanguageTexts frenchTexts = { 2, {
     { TXT_CANNOT_CREATE_DIRECTORY,
       "Le répertoire que vous avez indiqué n'a pas pu\n"
       "être créé. Il contient peut-être des caractères incorrects.\n\nVeuillez réessayer." },
+    { TXT_LOCATION_TOO_LONG, "Le répertoire que vous avez indiqué est trop long.\n\nVeuillez réessayer." },
+    { TXT_DRIVE_UNUSABLE_PREFIX, "Le lecteur " },
+    { TXT_DRIVE_UNUSABLE, " ne peut pas être utilisé.\n\nVeuillez réessayer." },
     { TXT_LOCATION_TITLE, "Emplacement de l'installation" },
     { TXT_LOCATION_INSTALL,
       "Indiquez l'emplacement du disque dur où vous voulez installer Tinfoil Tango.\n\n"

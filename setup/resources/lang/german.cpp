@@ -46,6 +46,9 @@ extern const LanguageTexts germanTexts = { 3, {
     { TXT_CANNOT_CREATE_DIRECTORY,
       "Das angegebene Verzeichnis konnte nicht\n"
       "angelegt werden. Vielleicht enthält es ungültige Zeichen.\n\nBitte versuchen Sie es erneut." },
+    { TXT_LOCATION_TOO_LONG, "Das angegebene Verzeichnis ist zu lang.\n\nBitte versuchen Sie es erneut." },
+    { TXT_DRIVE_UNUSABLE_PREFIX, "Das Laufwerk " },
+    { TXT_DRIVE_UNUSABLE, " kann nicht verwendet werden.\n\nBitte versuchen Sie es erneut." },
     { TXT_LOCATION_TITLE, "Installationsverzeichnis" },
     { TXT_LOCATION_INSTALL,
       "Geben Sie das Verzeichnis auf der Festplatte an, in das Sie Tinfoil Tango installieren wollen.\n\n"

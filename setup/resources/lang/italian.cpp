@@ -46,6 +46,9 @@ extern const LanguageTexts italianTexts = { 4, {
     { TXT_CANNOT_CREATE_DIRECTORY,
       "Non è stato possibile creare la directory\n"
       "che hai indicato. Forse contiene caratteri non validi.\n\nRiprova." },
+    { TXT_LOCATION_TOO_LONG, "Il percorso della directory che hai indicato è troppo lungo.\n\nRiprova." },
+    { TXT_DRIVE_UNUSABLE_PREFIX, "Impossibile utilizzare l'unità " },
+    { TXT_DRIVE_UNUSABLE, "\n\nRiprova." },
     { TXT_LOCATION_TITLE, "Percorso di installazione" },
     { TXT_LOCATION_INSTALL,
       "Indica il punto del disco fisso in cui vuoi installare Tinfoil Tango.\n\n"

@@ -47,6 +47,9 @@ extern const LanguageTexts spanishTexts = { 6, {
     { TXT_CANNOT_CREATE_DIRECTORY,
       "La ubicación del subdirectorio que has dado no ha podido\n"
       "crearse. Posiblemente contenga caracteres incorrectos.\n\nInténtalo de nuevo." },
+    { TXT_LOCATION_TOO_LONG, "La ubicación del subdirectorio que has dado es demasiado larga.\n\nInténtalo de nuevo." },
+    { TXT_DRIVE_UNUSABLE_PREFIX, "No se puede utilizar la unidad " },
+    { TXT_DRIVE_UNUSABLE, "\n\nInténtalo de nuevo." },
     { TXT_LOCATION_TITLE, "Ubicación de la Instalación" },
     { TXT_LOCATION_INSTALL,
       "Entra en el lugar del disco duro en el que quieras instalar Tinfoil Tango.\n\n"
