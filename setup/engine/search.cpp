@@ -107,6 +107,10 @@ int FindFileInTree(const char *directory, const char *name, char *found)
             UpperCaseAscii(found);
             return 1;
         }
+        /* A link is tested but not entered: links can lead back up the tree
+         * and round in circles. */
+        if (IsLinkAttribute(entry.dwFileAttributes))
+            continue;
         BuildEntryPath(path, directory, entry.cFileName, "\\");
         if (FindFileInTree(path, name, found)) {
             FindClose(listing);
@@ -141,6 +145,31 @@ static int IsSearchedDriveType(UINT type)
     return type == DRIVE_FIXED || type == DRIVE_REMOTE || type == DRIVE_RAMDISK;
 }
 
+/* Wine maps a drive (Z: in every prefix) onto the host's root directory, as
+ * a fixed disk: a walk there would list the whole host system. Wine's
+ * kernel32 names the host directory of a path; Windows has no such export,
+ * and there every drive of a searched type is searched. */
+typedef char *(__cdecl *UnixFileNameFunction)(const WCHAR *path);
+
+static int IsHostRootDrive(const char *root)
+{
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    UnixFileNameFunction unixFileName =
+        kernel ? (UnixFileNameFunction)(void *)GetProcAddress(kernel, "wine_get_unix_file_name") : NULL;
+    if (!unixFileName)
+        return 0;
+    WCHAR drive[4] = { (WCHAR)(unsigned char)root[0], L':', L'\\', 0 };
+    char *hostPath = unixFileName(drive);
+    if (!hostPath)
+        return 0;
+    const char *rest = hostPath;
+    while (*rest == '/')
+        rest++;
+    int isRoot = hostPath[0] == '/' && *rest == '\0';
+    HeapFree(GetProcessHeap(), 0, hostPath);
+    return isRoot;
+}
+
 int FindGameDirectory(const char *recorded, const char *marker, char *found)
 {
     if (HasWildcard(marker))
@@ -153,7 +182,7 @@ int FindGameDirectory(const char *recorded, const char *marker, char *found)
         return 0;
     /* Entries of four bytes: "C:\" and its NUL; an empty one ends the list. */
     for (const char *root = drives; root < drives + length && *root; root += 4) {
-        if (!IsSearchedDriveType(GetDriveTypeA(root)))
+        if (!IsSearchedDriveType(GetDriveTypeA(root)) || IsHostRootDrive(root))
             continue;
         if (FindFileInTree(root, marker, found))
             return 1;

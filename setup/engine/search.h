@@ -33,11 +33,12 @@ void ShowSearchStatus(const char *directory);
  * found. */
 int DirectoryHoldsFile(const char *pattern, const char *name);
 /* Depth-first below directory (never directory itself); found (260 bytes)
- * gets the directory holding name, with a backslash, in upper case. */
+ * gets the directory holding name, with a backslash, in upper case. Linked
+ * directories are tested but not entered. */
 int FindFileInTree(const char *directory, const char *name, char *found);
 /* The recorded directory first, taken as written (with a backslash added when
- * it has none); then every fixed, remote and RAM drive. found: 260 bytes,
- * written only on success. */
+ * it has none); then every fixed, remote and RAM drive but one that Wine maps
+ * onto the host's root directory. found: 260 bytes, written only on success. */
 int FindGameDirectory(const char *recorded, const char *marker, char *found);
 
 #endif

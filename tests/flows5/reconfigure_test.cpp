@@ -135,8 +135,9 @@ TEST_F(Reconfigure, AnInstallationThatMovedIsFoundOnTheDrives)
     RemoveTree(top);
 }
 
-/* The question of a failed search. The search itself is not run here: it
- * would walk every fixed drive, the whole Linux file system as Z: included. */
+/* The question of a failed search. The failed search itself runs end to end
+ * in tests/scenarios (flows-notfound): here it would walk the test machine's
+ * drive C:. */
 TEST_F(Reconfigure, NotFoundOffersToInstallAgain)
 {
     MSG message;

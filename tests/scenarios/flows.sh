@@ -7,6 +7,9 @@
 #   flows-reconfigure-win  the same installation made a Windows one (ZEPH.BAT
 #                          deleted) and moved: found on C:, sound, CD music
 #                          and DirectX pages against the stand-ins
+#   flows-notfound         the game moved off every disk, a link on C: back
+#                          to its root: Configurar finds nothing and offers
+#                          to install again, "No" and then "Sí"
 #   flows-sysinfo          SYSTEMINFO with the driver files in the game directory
 #   flows-uninstall        UNINSTALL D:\ with saved games, a G11 and a game
 #                          file made read-only by the test; the driver files
@@ -144,7 +147,15 @@ printf '%s\n' 'open flags=0x00003000 type=516' 'set flags=0x00000402 timeformat=
   fail "the CD audio commands differ"
 echo 'DirectXSetupA owner=window class="MyMainWindow" caption="Configuración" path="D:\DirectX" flags=0x10000A3F answer=0' |
   diff -u - <(crlf_free "$out/dsetup.log" | iconv -f CP1252 -t UTF-8) >&2 || fail "the DirectX setup call differs"
-mv "$c/JUEGOS/MOVIDO" "$game" && rmdir "$c/JUEGOS"
+
+# ---- (c') the installation on no disk ---------------------------------------------
+# The search must neither enter the link nor walk Wine's Z:, the host's root.
+mv "$c/JUEGOS/MOVIDO" "$work/aparte"
+ln -s "$c" "$c/JUEGOS/LAZO"
+run_scenario flows-notfound
+[ -s "$out/flows-notfound/notfound.png" ] || fail "no screenshot notfound.png"
+rm "$c/JUEGOS/LAZO" && rmdir "$c/JUEGOS"
+mv "$work/aparte" "$game"
 
 # ---- (d) system information ------------------------------------------------------
 printf '; Sonido\r\nDEVICE Sound Blaster 16\r\n' > "$game/DIG.INI"
