@@ -52,6 +52,7 @@ tt_install_deps() {
   else [ -x /usr/lib/wine/wine64 ] || need=1; fi
   [ -d /usr/src/googletest ] || need=1
   [ -f /usr/include/gtest/gtest.h ] || need=1
+  [ -f /usr/share/wine/fonts/marlett.ttf ] || need=1
   /usr/bin/python3 -c 'import PIL' >/dev/null 2>&1 || need=1
   dpkg -s libclang-rt-14-dev >/dev/null 2>&1 || need=1
   [ "$need" = 1 ] || return 0
@@ -127,7 +128,7 @@ tt_stop_xvfb() {
 # A template prefix is made once per build tree and copied for every run:
 # wineboot costs many seconds, a copy a fraction of one.
 tt_template_prefix() {
-  local tpl=$TT_BUILD/wine-template-v2-$(tt_test_arch)
+  local tpl=$TT_BUILD/wine-template-v3-$(tt_test_arch)
   if [ ! -f "$tpl/.ready" ]; then
     rm -rf "$tpl"
     mkdir -p "$TT_BUILD"
@@ -141,6 +142,12 @@ tt_template_prefix() {
     # Without a window manager, Wine waits up to two seconds whenever a
     # managed window is hidden; unmanaged windows don't wait.
     WINEPREFIX=$tpl tt_wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+    # Wine draws the caption buttons with Marlett's glyphs. Debian's Wine 8
+    # looks for its own fonts at \??\Z:\usr\share\wine\../fonts\, a path
+    # that its file system layer refuses, so none of fonts-wine is found and
+    # the close box shows the letter "r". The prefix's Fonts folder is
+    # always read.
+    cp /usr/share/wine/fonts/marlett.ttf "$tpl/drive_c/windows/Fonts/" || return 1
     WINEPREFIX=$tpl tt_wineserver -w
     touch "$tpl/.ready"
   fi
