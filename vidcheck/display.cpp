@@ -178,6 +178,15 @@ static DWORD CurrentTick(int timerRunning, DWORD startTime)
     return TestTick(timerRunning, timerRunning ? ReadTickCount() : 0, timeGetTime() - startTime);
 }
 
+/* What one phase of the blinking drew, for whoever follows the debug channel. */
+static void NoteBlinkPhase(DWORD tick, int shown, const RECT *corner, DWORD frames)
+{
+    char note[96];
+    wsprintfA(note, "VIDCHECK: tick %lu small picture %s at %ld,%ld in %lu frames\n", (unsigned long)tick,
+              shown ? "shown" : "cleared", corner->left, corner->top, (unsigned long)frames);
+    OutputDebugStringA(note);
+}
+
 static void DrawFrames(void)
 {
     LONG testWidth = logoTestImage.header->biWidth;
@@ -187,6 +196,7 @@ static void DrawFrames(void)
     RECT corner = { gcTestRight - testWidth, gcTestBottom - testHeight, gcTestRight, gcTestBottom };
     int shown = 0;
     DWORD lastTick = 0;
+    DWORD phaseFrames = 0;
     DWORD startTime = timeGetTime();
     ResetTickCount();
     int timerRunning = StartTickTimer(&timerResolution, gcTickPeriod, NULL);
@@ -196,13 +206,18 @@ static void DrawFrames(void)
             primarySurface->BltFast(corner.left, corner.top, testSurface, &testArea, DDBLTFAST_WAIT);
         else
             ClearPrimaryRect(&corner);
+        phaseFrames++;
         if (tick != lastTick) {
+            NoteBlinkPhase(lastTick, shown, &corner, phaseFrames);
+            phaseFrames = 0;
             lastTick = tick;
             shown = !shown;
         }
         frameCount++;
     }
     StopTickTimer(&timerResolution);
+    if (phaseFrames)
+        NoteBlinkPhase(lastTick, shown, &corner, phaseFrames);
 }
 
 int RunDisplayTest(void)
