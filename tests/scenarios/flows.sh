@@ -7,7 +7,7 @@
 #   flows-reconfigure-win  the same installation made a Windows one (ZEPH.BAT
 #                          deleted) and moved: found on C:, sound, CD music
 #                          and DirectX pages against the stand-ins
-#   flows-notfound         the game moved off every disk, a link on C: back
+#   flows-notfound         the game moved off every disk, links on C: back
 #                          to its root: Configurar finds nothing and offers
 #                          to install again, "No" and then "Sí"
 #   flows-sysinfo          SYSTEMINFO with the driver files in the game directory
@@ -149,12 +149,15 @@ echo 'DirectXSetupA owner=window class="MyMainWindow" caption="Configuración" p
   diff -u - <(crlf_free "$out/dsetup.log" | iconv -f CP1252 -t UTF-8) >&2 || fail "the DirectX setup call differs"
 
 # ---- (c') the installation on no disk ---------------------------------------------
-# The search must neither enter the link nor walk Wine's Z:, the host's root.
+# The search must neither walk Wine's Z:, the host's root, nor enter links:
+# two back to C:\ make a walk that enters them branch at every level, as
+# the host's /proc does.
 mv "$c/JUEGOS/MOVIDO" "$work/aparte"
 ln -s "$c" "$c/JUEGOS/LAZO"
+ln -s "$c" "$c/JUEGOS/BUCLE"
 run_scenario flows-notfound
 [ -s "$out/flows-notfound/notfound.png" ] || fail "no screenshot notfound.png"
-rm "$c/JUEGOS/LAZO" && rmdir "$c/JUEGOS"
+rm "$c/JUEGOS/LAZO" "$c/JUEGOS/BUCLE" && rmdir "$c/JUEGOS"
 mv "$work/aparte" "$game"
 
 # ---- (d) system information ------------------------------------------------------
