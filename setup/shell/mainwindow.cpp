@@ -105,7 +105,11 @@ static void CreateMainWindowContents(HWND window)
     InitCommonControls();
 }
 
-static void PaintBackground(HDC dc, int width, int height)
+/* Only the rows of the picture that the repainted area crosses are handed to
+ * GDI, as a picture of their own: SetDIBitsToDevice converts every row it is
+ * given, clipped or not, and the progress display repaints a few rows at a
+ * time. Row 0 of the bottom-up picture is its bottom row on screen. */
+static void PaintBackground(HDC dc, int width, int height, const RECT *area)
 {
     const BITMAPINFOHEADER *header = displayedBackground.header;
     HPALETTE previous = NULL;
@@ -113,11 +117,39 @@ static void PaintBackground(HDC dc, int width, int height)
         previous = SelectPalette(dc, displayedBackground.palette, FALSE);
         RealizePalette(dc);
     }
-    if (header && displayedBackground.pixels)
-        SetDIBitsToDevice(dc, (width - header->biWidth) / 2, (height - header->biHeight) / 2,
-                          (DWORD)header->biWidth, (DWORD)header->biHeight, 0, 0, 0,
-                          (UINT)header->biHeight, displayedBackground.pixels,
-                          (const BITMAPINFO *)header, DIB_RGB_COLORS);
+    if (header && displayedBackground.pixels) {
+        int left = (width - header->biWidth) / 2, top = (height - header->biHeight) / 2;
+        int first = top + header->biHeight - area->bottom;   /* lowest row crossed */
+        int last = top + header->biHeight - area->top;       /* one above the highest */
+        if (first < 0)
+            first = 0;
+        if (last > header->biHeight)
+            last = header->biHeight;
+        if (first < last) {
+            struct {
+                BITMAPINFOHEADER header;
+                RGBQUAD colours[256];
+            } band;
+            memset(&band, 0, sizeof(band));
+            memcpy(&band.header, header, sizeof(BITMAPINFOHEADER));
+            band.header.biHeight = last - first;
+            band.header.biSizeImage = 0;
+            /* The loaded colour table goes with the band; deeper pictures
+             * draw without theirs, which only lists suggested colours. */
+            LONG colours = displayedBackground.colourCount;
+            if (header->biBitCount > 8 || colours < 0 || colours > 256 || !displayedBackground.colours)
+                colours = 0;
+            if (colours)
+                memcpy(band.colours, displayedBackground.colours, (size_t)colours * sizeof(RGBQUAD));
+            band.header.biClrUsed = (DWORD)colours;
+            band.header.biClrImportant = 0;
+            LONG rowSize = BitmapRowSize(header->biWidth, header->biBitCount);
+            SetDIBitsToDevice(dc, left, top + header->biHeight - last, (DWORD)header->biWidth,
+                              (DWORD)(last - first), 0, 0, 0, (UINT)(last - first),
+                              displayedBackground.pixels + (LONG)first * rowSize, (const BITMAPINFO *)&band,
+                              DIB_RGB_COLORS);
+        }
+    }
     if (previous)
         SelectPalette(dc, previous, FALSE);
 }
@@ -154,6 +186,9 @@ static void PaintProgressBand(HDC dc, int width, int height)
     SetTextColor(dc, RGB(200, 200, 200));
     RECT box = { frame.right + 5, frame.top + 3, frame.right + 45, frame.bottom };
     DrawTextA(dc, percentageText, -1, &box, DT_LEFT | DT_SINGLELINE | DT_NOPREFIX);
+    /* The time left ends 5 pixels short of the frame, in the box kept for it. */
+    RECT left = { 0, frame.top + 3, frame.left - 5, frame.bottom };
+    DrawTextA(dc, timeLeftText, -1, &left, DT_RIGHT | DT_SINGLELINE | DT_NOPREFIX);
     SelectObject(dc, previous);
 }
 
@@ -164,7 +199,7 @@ static void PaintMainWindow(HWND window)
     RECT client;
     GetClientRect(window, &client);
     int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
-    PaintBackground(dc, width, height);
+    PaintBackground(dc, width, height, &paint.rcPaint);
     PaintTextLines(dc, &client, height);
     PaintProgressBand(dc, width, height);
     EndPaint(window, &paint);

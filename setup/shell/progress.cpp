@@ -8,16 +8,35 @@
 
 HWND progressBar;
 char percentageText[16];
+char timeLeftText[40];
 LONG revealedRows;
 LONG pictureRows;
 
 enum { PROGRESS_BAR_ID = 1016 };
+enum { TIME_LEFT_DELAY = 5000 };   /* ms before the first estimate is worth showing */
+
+static DWORD progressOpened;       /* GetTickCount when the bar opened */
+static LONG shownSecondsLeft = -1; /* the estimate on screen; -1 while none */
+static ProgressHook progressHook;
+
+ProgressHook SetProgressHook(ProgressHook hook)
+{
+    ProgressHook previous = progressHook;
+    progressHook = hook;
+    return previous;
+}
 
 static int ScreenWidth(void) { return GetSystemMetrics(SM_CXSCREEN); }
 static int ScreenHeight(void) { return GetSystemMetrics(SM_CYSCREEN); }
 
 /* InvalidateRect with a null window would repaint every window on the
  * desktop; before the main window exists there is nothing to repaint. */
+static void InvalidateMainWindow(const RECT *area, BOOL erase)
+{
+    if (mainWindow)
+        InvalidateRect(mainWindow, area, erase);
+}
+
 static void RepaintMainWindow(const RECT *area, BOOL erase)
 {
     if (!mainWindow)
@@ -32,6 +51,8 @@ void ResetProgress(void)
 {
     revealedRows = 0;
     percentageText[0] = '\0';
+    timeLeftText[0] = '\0';
+    shownSecondsLeft = -1;
     pictureRows = primaryBackground.header ? primaryBackground.header->biHeight : 0;
     if (pictureRows < 0)
         pictureRows = 0;
@@ -48,6 +69,9 @@ int OpenProgress(void)
     SendMessageA(progressBar, PBM_SETRANGE, 0, MAKELPARAM(0, (WORD)pictureRows));
     SendMessageA(progressBar, PBM_SETSTEP, 1, 0);
     percentageText[0] = '\0';
+    timeLeftText[0] = '\0';
+    shownSecondsLeft = -1;
+    progressOpened = GetTickCount();
     RepaintMainWindow(NULL, FALSE);
     return 1;
 }
@@ -67,6 +91,7 @@ static LONG RowsDue(void)
     return (LONG)rows;
 }
 
+/* The percentage box is repainted only when its number changes. */
 static void ShowPercentage(void)
 {
     double percent = bytesTotal > 0 ? (double)bytesCopied * 100.0 / (double)bytesTotal : 0;
@@ -74,14 +99,42 @@ static void ShowPercentage(void)
         percent = 0;
     if (percent > 100)
         percent = 100;
-    wsprintfA(percentageText, "%d%%", (int)percent);
+    char text[sizeof(percentageText)];
+    wsprintfA(text, "%d%%", (int)percent);
+    if (strcmp(text, percentageText) == 0)
+        return;
+    CopyText(percentageText, sizeof(percentageText), text);
     int width = ScreenWidth(), height = ScreenHeight();
     RECT box = { 3 * (width / 4) + 8, height - 80, 3 * (width / 4) + 108, height - 62 };
-    RepaintMainWindow(&box, TRUE);
+    InvalidateMainWindow(&box, TRUE);
 }
 
-/* Copies rows [from, to) of the colour picture over the grey one. Both records
- * come from one file, so they share width, height and depth. */
+/* Seconds left, from the rows done so far and the time they took, once the
+ * bar has been open long enough for the rate to mean something. The figure
+ * shown only counts down: an estimate that grows replaces it only when it
+ * grows by more than a tenth, so that a slow block does not make it jump. */
+static void ShowTimeLeft(LONG rows)
+{
+    DWORD elapsed = GetTickCount() - progressOpened;
+    if (elapsed <= TIME_LEFT_DELAY || rows <= 0)
+        return;
+    double estimate = (double)(pictureRows - rows) * (elapsed / 1000.0) / (double)rows;
+    LONG seconds = estimate < 0 ? 0 : (LONG)estimate;
+    if (shownSecondsLeft < 0 || seconds < shownSecondsLeft || seconds > shownSecondsLeft * 1.1)
+        shownSecondsLeft = seconds;
+    char text[sizeof(timeLeftText)];
+    wsprintfA(text, "Tiempo restante: %ld:%02ld", shownSecondsLeft / 60, shownSecondsLeft % 60);
+    if (strcmp(text, timeLeftText) == 0)
+        return;
+    CopyText(timeLeftText, sizeof(timeLeftText), text);
+    int width = ScreenWidth(), height = ScreenHeight();
+    RECT box = { 0, height - 80, width / 4 - 8, height - 62 };
+    InvalidateMainWindow(&box, TRUE);
+}
+
+/* Copies rows [from, to) of the colour picture over the grey one and repaints
+ * just those rows. Both records come from one file, so they share width,
+ * height and depth. Only a 24-bit picture turns to colour. */
 static void RevealRows(LONG from, LONG to)
 {
     const BITMAPINFOHEADER *header = primaryBackground.header;
@@ -95,17 +148,11 @@ static void RevealRows(LONG from, LONG to)
         memcpy(displayedBackground.pixels + row * rowSize, primaryBackground.pixels + row * rowSize,
                (size_t)rowBytes);
     revealedRows = to;
-}
-
-static void RepaintPicture(void)
-{
-    const BITMAPINFOHEADER *header = displayedBackground.header;
-    if (!header)
-        return;
+    /* Row 0 is the bottom row of the picture on screen. */
     LONG left = (ScreenWidth() - header->biWidth) / 2;
-    LONG top = (ScreenHeight() - header->biHeight) / 2;
-    RECT picture = { left, top, left + header->biWidth, top + header->biHeight };
-    RepaintMainWindow(&picture, FALSE);
+    LONG bottom = (ScreenHeight() - header->biHeight) / 2 + header->biHeight;
+    RECT rows = { left, bottom - to, left + header->biWidth, bottom - from };
+    InvalidateMainWindow(&rows, FALSE);
 }
 
 int ProgressStep(void)
@@ -115,9 +162,15 @@ int ProgressStep(void)
         ShowPercentage();
         if (progressBar)
             SendMessageA(progressBar, PBM_SETPOS, (WPARAM)(WORD)rows, 0);
+        ShowTimeLeft(rows);
         RevealRows(revealedRows, rows);
+        /* Everything the step changed, the bar included, in one repaint:
+         * each repaint costs round trips to the window system. */
+        if (mainWindow)
+            RedrawWindow(mainWindow, NULL, NULL, RDW_UPDATENOW | RDW_ALLCHILDREN);
     }
-    RepaintPicture();
+    if (progressHook)
+        progressHook();
     return 1;
 }
 

@@ -73,11 +73,16 @@ INT_PTR CALLBACK PageDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
 /* progress.cpp */
 extern HWND progressBar;
 extern char percentageText[16];
+extern char timeLeftText[40];                /* empty until an estimate is shown */
 extern LONG revealedRows;
 extern LONG pictureRows;
 void ResetProgress(void);
 int OpenProgress(void);
 int ProgressStep(void);
+/* Called at the end of every step: tests count the steps with it, and a test
+ * run can slow the copy through it to watch the display. */
+typedef void (*ProgressHook)(void);
+ProgressHook SetProgressHook(ProgressHook hook);
 int CloseProgress(void);
 void SetStatusText(const char *text);
 

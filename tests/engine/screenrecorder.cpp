@@ -4,6 +4,12 @@
 #include <string.h>
 
 std::vector<RecordedPaint> recordedPaints;
+static std::vector<LONG> recordedSteps;
+
+static void RecordStep(void)
+{
+    recordedSteps.push_back(bytesCopied);
+}
 
 enum { PICTURE_SIZE = 16 };
 static BYTE pictureBlock[2][sizeof(BITMAPINFOHEADER) + PICTURE_SIZE * PICTURE_SIZE * 3];
@@ -38,13 +44,6 @@ static void FakeBackground(BitmapImage *image, BYTE *block)
     image->imageSize = PICTURE_SIZE * PICTURE_SIZE * 3;
 }
 
-static RECT PictureRect(void)
-{
-    int left = (GetSystemMetrics(SM_CXSCREEN) - PICTURE_SIZE) / 2;
-    int top = (GetSystemMetrics(SM_CYSCREEN) - PICTURE_SIZE) / 2;
-    return RECT{ left, top, left + PICTURE_SIZE, top + PICTURE_SIZE };
-}
-
 ScreenRecorder::ScreenRecorder()
 {
     WNDCLASSA windowClass;
@@ -60,11 +59,13 @@ ScreenRecorder::ScreenRecorder()
     mainWindow = window;
     FakeBackground(&primaryBackground, pictureBlock[0]);
     FakeBackground(&displayedBackground, pictureBlock[1]);
+    SetProgressHook(RecordStep);
     Clear();
 }
 
 ScreenRecorder::~ScreenRecorder()
 {
+    SetProgressHook(NULL);
     memset(&primaryBackground, 0, sizeof(primaryBackground));
     memset(&displayedBackground, 0, sizeof(displayedBackground));
     mainWindow = NULL;
@@ -75,16 +76,12 @@ ScreenRecorder::~ScreenRecorder()
 void ScreenRecorder::Clear()
 {
     recordedPaints.clear();
+    recordedSteps.clear();
 }
 
 std::vector<LONG> ScreenRecorder::StepCounts() const
 {
-    RECT picture = PictureRect();
-    std::vector<LONG> steps;
-    for (const RecordedPaint &paint : recordedPaints)
-        if (EqualRect(&paint.area, &picture))
-            steps.push_back(paint.bytesCopied);
-    return steps;
+    return recordedSteps;
 }
 
 std::vector<std::string> ScreenRecorder::StatusTexts() const

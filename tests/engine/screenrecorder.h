@@ -1,7 +1,8 @@
 /*
  * A stand-in for Outfitter's main window in the engine tests: a visible
  * full-screen window that notes, at every repaint the progress display and
- * the status line ask for, what they would show.
+ * the status line ask for, what they would show, and the byte count at every
+ * progress step.
  */
 #ifndef SCREENRECORDER_H
 #define SCREENRECORDER_H
@@ -17,8 +18,7 @@ struct RecordedPaint {
 };
 
 /* Becomes mainWindow for its lifetime, with a 16 x 16 24-bit background
- * picture in the middle of the screen so that every progress step repaints
- * the picture's rectangle. */
+ * picture in the middle of the screen for the progress display to reveal. */
 struct ScreenRecorder {
     HWND window;
     ScreenRecorder();
