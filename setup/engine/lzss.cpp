@@ -99,6 +99,14 @@ int LzssDecode(const unsigned char *input, size_t inputLength,
   int status = LZSS_OK;
 
   while (iend - ip >= GROUP_INPUT_MAX && oend - op >= GROUP_OUTPUT_MAX) {
+    /* Eight literals, as incompressible data is coded: one word, and on to
+     * the next group. */
+    if (*ip == 0xFF) {
+      Copy8(op, ip + 1);
+      op += 8;
+      ip += 9;
+      continue;
+    }
     /* One bit per reference, and a stop bit after the eighth item: each turn
      * takes a run of literals (moved as one word) and the reference after it. */
     unsigned references = (~(unsigned)*ip++ & 0xFF) | 0x100;
