@@ -3,6 +3,7 @@
  * status line. The main window paints all of it from the state kept here. */
 #include "setup/shell/shell.h"
 #include "setup/engine/engine.h"
+#include "setup/resources/lang/texts.h"
 #include <commctrl.h>
 #include <string.h>
 
@@ -123,7 +124,7 @@ static void ShowTimeLeft(LONG rows)
     if (shownSecondsLeft < 0 || seconds < shownSecondsLeft || seconds > shownSecondsLeft * 1.1)
         shownSecondsLeft = seconds;
     char text[sizeof(timeLeftText)];
-    wsprintfA(text, "Tiempo restante: %ld:%02ld", shownSecondsLeft / 60, shownSecondsLeft % 60);
+    wsprintfA(text, "%s%ld:%02ld", Text(TXT_TIME_LEFT), shownSecondsLeft / 60, shownSecondsLeft % 60);
     if (strcmp(text, timeLeftText) == 0)
         return;
     CopyText(timeLeftText, sizeof(timeLeftText), text);

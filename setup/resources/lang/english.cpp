@@ -7,6 +7,7 @@ extern const LanguageTexts englishTexts = { 1, {
     { TXT_COPYING, "Copying " },
     { TXT_SEARCHING, "Searching " },
     { TXT_DELETING, "Deleting " },
+    { TXT_TIME_LEFT, "Time left: " },
 
     { TXT_BACK, "< Back" },
     { TXT_NEXT, "Next >" },

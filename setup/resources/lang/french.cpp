@@ -7,6 +7,7 @@ extern const LanguageTexts frenchTexts = { 2, {
     { TXT_COPYING, "Copie de " },
     { TXT_SEARCHING, "Recherche dans " },
     { TXT_DELETING, "Suppression de " },
+    { TXT_TIME_LEFT, "Temps restant : " },
 
     { TXT_BACK, "< Précédent" },
     { TXT_NEXT, "Suivant >" },

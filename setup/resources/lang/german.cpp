@@ -7,6 +7,7 @@ extern const LanguageTexts germanTexts = { 3, {
     { TXT_COPYING, "Kopiere " },
     { TXT_SEARCHING, "Suche in " },
     { TXT_DELETING, "Lösche " },
+    { TXT_TIME_LEFT, "Restzeit: " },
 
     { TXT_BACK, "< Zurück" },
     { TXT_NEXT, "Weiter >" },

@@ -7,6 +7,7 @@ extern const LanguageTexts italianTexts = { 4, {
     { TXT_COPYING, "Copia di " },
     { TXT_SEARCHING, "Ricerca in " },
     { TXT_DELETING, "Eliminazione di " },
+    { TXT_TIME_LEFT, "Tempo rimanente: " },
 
     { TXT_BACK, "< Indietro" },
     { TXT_NEXT, "Avanti >" },

@@ -7,6 +7,7 @@ extern const LanguageTexts spanishTexts = { 6, {
     { TXT_COPYING, "Copiando " },
     { TXT_SEARCHING, "Buscando " },
     { TXT_DELETING, "Borrando " },
+    { TXT_TIME_LEFT, "Tiempo restante: " },
 
     { TXT_BACK, "< Atrás" },
     { TXT_NEXT, "Siguiente >" },

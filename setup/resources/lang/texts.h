@@ -29,6 +29,7 @@ enum TextId {
     TXT_COPYING,                /* status line: text, then the file */
     TXT_SEARCHING,              /* status line: text, then the directory */
     TXT_DELETING,               /* status line: text, then the file */
+    TXT_TIME_LEFT,              /* left of the progress frame: text, then minutes:seconds */
 
     /* Buttons */
     TXT_BACK,
