@@ -30,9 +30,14 @@ fi
 [ $# = 3 ] || { echo "usage: run.sh master CD_DIR BIN_DIR | run.sh NAME CD_DIR OUT_DIR" >&2; exit 2; }
 name=$1 cd_dir=$2 out=$3
 failed=0
+# The Spanish Outfitter unless the scenario names another; the CD's expect
+# tree is the Spanish installation's, README.TXT aside.
+language=SPANISH index=6 setup_item='Configuración' readme_item='Última Información'
 case $name in
   install-default) game='ZEPH' setsound_starts=1 shots='first-question location copying final' ;;
   install-typed)   game='JUEGOS/ZEPH' setsound_starts=2 shots='' ;;
+  install-english) game='ZEPH' setsound_starts=1 shots='first-question location copying final'
+                   language=ENGLISH index=1 setup_item='Setup' readme_item='Latest Information' ;;
   *) echo "run.sh: no checks for scenario $name" >&2; exit 2 ;;
 esac
 
@@ -47,8 +52,9 @@ winDir="C:\\${game//\//\\}"
 
 # The files of the minimal installation, byte for byte; besides them only
 # what setup itself writes (QVX.INF) and what the SETSOUND stand-in leaves.
-diff -r -x QVX.INF -x SETSOUND.LOG -x G2 -x G3 -x G4 -x G5 "$cd_dir-expect" "$dir" >&2 ||
+diff -r -x QVX.INF -x SETSOUND.LOG -x README.TXT -x G2 -x G3 -x G4 -x G5 "$cd_dir-expect" "$dir" >&2 ||
   fail "the game directory differs from the CD's expect tree"
+cmp -s "$cd_dir/DATA1/$language/README.TXT" "$dir/README.TXT" || fail "README.TXT is not the one of $language"
 for n in 0 1 2 3 4 5 6 7 8 9 10; do
   [ -d "$dir/G$n" ] || fail "no subdirectory G$n"
 done
@@ -64,7 +70,8 @@ done
 # the machine that ran the test.
 sed -e 's/\r$//' -e 's/^EXTENDED,[0-9][0-9]*$/EXTENDED,<memory>/' "$dir/QVX.INF" > "$out/qvx.txt" 2>/dev/null ||
   fail "no QVX.INF"
-sed -e "s/<directory>/${winDir//\\/\\\\}/" "$here/qvx.expected" | diff -u - "$out/qvx.txt" >&2 ||
+sed -e "s/<directory>/${winDir//\\/\\\\}/" -e "s/^LANGUAGE,6$/LANGUAGE,$index/" "$here/qvx.expected" |
+  diff -u - "$out/qvx.txt" >&2 ||
   fail "QVX.INF differs from qvx.expected"
 
 # The registry records (64-bit test builds see HKLM\Software directly).
@@ -74,7 +81,8 @@ grep -qxF "\"Tinfoil Tango\"=\"${winDir//\\/\\\\}\\\\\"" "$reg" || fail "no inst
 grep -qxF '[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Uninstall\Tinfoil Tango]' "$reg" ||
   fail "no uninstall key"
 grep -qxF '"DisplayName"="Tinfoil Tango"' "$reg" || fail "no DisplayName"
-grep -qxF '"UninstallString"="\"D:\\DATA1\\SPANISH\\OUTFIT.EXE\" UNINSTALL D:\\"' "$reg" || fail "no UninstallString"
+grep -qxF "\"UninstallString\"=\"\\\"D:\\\\DATA1\\\\$language\\\\OUTFIT.EXE\\\" UNINSTALL D:\\\\\"" "$reg" ||
+  fail "no UninstallString for $language"
 
 # The program group as Wine's shell makes it: a folder with a shortcut for
 # each item whose command line is a file alone (Wine makes none for items
@@ -84,11 +92,11 @@ if [ -z "$group" ]; then
   fail "no program group folder"
 else
   names=$(cd "$group" && ls | sort | tr '\n' '|')
-  [ "$names" = 'Configuración.lnk|Tinfoil Tango.lnk|Última Información.lnk|' ] ||
-    fail "program group holds: $names"
+  expected=$(printf '%s\n' "$setup_item.lnk" 'Tinfoil Tango.lnk' "$readme_item.lnk" | sort | tr '\n' '|')
+  [ "$names" = "$expected" ] || fail "program group holds: $names"
   grep -qaF "ZEPH.BAT" "$group/Tinfoil Tango.lnk" || fail "the game item does not start ZEPH.BAT"
-  grep -qaF "README.TXT" "$group/Última Información.lnk" || fail "the information item does not open README.TXT"
-  grep -qaF "SPANISH" "$group/Configuración.lnk" || fail "the set-up item does not start the CD's OUTFIT.EXE"
+  grep -qaF "README.TXT" "$group/$readme_item.lnk" || fail "the information item does not open README.TXT"
+  grep -qaF "$language" "$group/$setup_item.lnk" || fail "the set-up item does not start the CD's $language OUTFIT.EXE"
 fi
 
 # SETSOUND.EXE: started maximised in the game directory, once per visit.
