@@ -8,6 +8,7 @@
 
 #define ROBOT_POLL_MS 50        // how often windows and processes are looked at
 #define ROBOT_SETTLE_MS 150     // a window is recorded when unchanged this long
+#define ROBOT_COVERED_MS 3000   // how long a new box's covered icon is read again
 #define ROBOT_BLOCK 8192        // one window block of the transcript, UTF-8
 #define ROBOT_TEXT 1024         // one control's text, UTF-8
 #define ROBOT_MAX_WINDOWS 64    // windows watched at one time

@@ -18,6 +18,7 @@
 struct TrackedWindow {
   HWND hwnd;
   DWORD changedAt;              // when its block last changed
+  DWORD seenAt;                 // when it was first seen
   int seq;                      // of the block recorded for it, 0 when none
   int box;
   char caption[ROBOT_TEXT];
@@ -296,7 +297,7 @@ static void DescribeOwner(HWND hwnd, char *out, int size)
 // One line for one child control, or nothing for controls that show no text
 // of their own (frames, rectangles, progress bars). Answers 0 when a control
 // could not be read this time.
-static int DescribeControl(HWND c, int box, char *out, int size)
+static int DescribeControl(HWND c, int box, DWORD seenAt, char *out, int size)
 {
   wchar_t wcls[64];
   char text[ROBOT_TEXT], line[ROBOT_TEXT + 128];
@@ -309,9 +310,10 @@ static int DescribeControl(HWND c, int box, char *out, int size)
     if (type == SS_ICON) {
       // A box that has just appeared may still lie under the window it was
       // raised over for a moment (seen on a loaded machine): read it again
-      // at the next poll rather than record what covered it.
+      // at the next poll rather than record what covered it. One that stays
+      // covered is recorded so, and the transcript shows it.
       const char *icon = ClassifyIcon(c);
-      if (!strcmp(icon, "covered")) return 0;
+      if (!strcmp(icon, "covered") && Now() - seenAt < ROBOT_COVERED_MS) return 0;
       snprintf(line, sizeof(line), "icon: %s", icon);
     } else if (type == SS_BITMAP || type == SS_ENHMETAFILE) {
       snprintf(line, sizeof(line), "picture %d", id);
@@ -381,7 +383,7 @@ static int DescribeWindow(TrackedWindow *w)
   body[0] = 0;
   for (HWND c = GetWindow(w->hwnd, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
     if (!IsWindowVisible(c)) continue;
-    if (!DescribeControl(c, box, body, sizeof(body))) return 0;
+    if (!DescribeControl(c, box, w->seenAt, body, sizeof(body))) return 0;
   }
   snprintf(header, sizeof(header), "[%s] %s \"", box ? "box" : "window", cls);
   AppendEscaped(header, sizeof(header), caption);
@@ -462,7 +464,7 @@ void PollWindows(void)
     w->hwnd = list.h[j];
     w->seq = 0;
     w->block[0] = w->recorded[0] = w->caption[0] = 0;
-    w->changedAt = Now();
+    w->changedAt = w->seenAt = Now();
   }
 
   for (int i = 0; i < trackedCount; i++) DescribeWindow(&tracked[i]);
