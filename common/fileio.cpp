@@ -89,12 +89,17 @@ DWORD GetSizeOfFile(HANDLE file)
 }
 
 /* Puts a finished new file in the place of an old one. Windows 95 has no
- * MoveFileEx: there the old file steps aside first and comes back if the new
- * one cannot take its name. 0 leaves the old file as it was; nothing is
+ * MoveFileEx (it is looked up, not imported, or the program would not load
+ * there): the old file steps aside first and comes back if the new one
+ * cannot take its name. 0 leaves the old file as it was; nothing is
  * reported here. */
+typedef BOOL (WINAPI *MoveFileExProc)(LPCSTR from, LPCSTR to, DWORD flags);
+
 int ReplaceWithNewFile(const char *newPath, const char *path, const char *asidePath)
 {
-    if (MoveFileExA(newPath, path, MOVEFILE_REPLACE_EXISTING))
+    HMODULE kernel = GetModuleHandleA("KERNEL32.DLL");
+    MoveFileExProc moveFileEx = kernel ? (MoveFileExProc)(void *)GetProcAddress(kernel, "MoveFileExA") : NULL;
+    if (moveFileEx && moveFileEx(newPath, path, MOVEFILE_REPLACE_EXISTING))
         return 1;
     if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES)
         return MoveFileA(newPath, path);

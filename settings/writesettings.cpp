@@ -9,7 +9,7 @@
 #include "setup/engine/engine.h"
 #include "setup/flows/flows.h"
 #include <mmsystem.h>
-#include <stdio.h>
+#include "common/textformat.h"
 #include <string.h>
 
 enum { KEY_BASE, KEY_EXTENDED, KEY_CDROM, KEY_FIXED, KEY_SOUND, KEY_VIDEO, KEY_GAME,
@@ -57,7 +57,7 @@ enum { GENERATED_LINE_MAX = 257 };
 int WriteKeyValueLine(HANDLE file, const char *key, const char *value)
 {
     char line[260];
-    snprintf(line, GENERATED_LINE_MAX + 1, "%s,%s", key, value ? value : "");
+    FormatText(line, GENERATED_LINE_MAX + 1, "%s,%s", key, value ? value : "");
     lstrcatA(line, "\r\n");
     return WriteBytes(file, line, strlen(line));
 }
@@ -108,7 +108,7 @@ static int WriteGeneratedLine(HANDLE file, int entry, const char *line, int cdro
     case KEY_BASE:
         return WriteKeyValueLine(file, "BASE", NULL);
     case KEY_EXTENDED:
-        snprintf(value, sizeof(value), "%lu", (unsigned long)(memoryStatus.dwTotalPhys / 1024));
+        FormatText(value, sizeof(value), "%lu", (unsigned long)(memoryStatus.dwTotalPhys / 1024));
         return WriteKeyValueLine(file, "EXTENDED", value);
     case KEY_CDROM: {
         value[0] = sourceDrive;
@@ -136,14 +136,14 @@ static int WriteGeneratedLine(HANDLE file, int entry, const char *line, int cdro
     case KEY_GAME:
         return WriteKeyValueLine(file, "GAME", "ZEPH4W95.EXE");
     case KEY_LANGUAGE:
-        snprintf(value, sizeof(value), "%ld", (long)gameSettings.LanguageIndex);
+        FormatText(value, sizeof(value), "%ld", (long)gameSettings.LanguageIndex);
         return WriteKeyValueLine(file, "LANGUAGE", value);
     default:
         if (entry < KEY_FIRST_BINDING) {
             int option = entry - KEY_FIRST_OPTION;
             return WriteOptionLine(file, line ? line : optionKeys[option], gameSettings.OptionOn[option]);
         }
-        snprintf(value, sizeof(value), "%ld", (long)gameSettings.KeyScanCodes[entry - KEY_FIRST_BINDING]);
+        FormatText(value, sizeof(value), "%ld", (long)gameSettings.KeyScanCodes[entry - KEY_FIRST_BINDING]);
         return WriteKeyValueLine(file, KeyListName(entry), value);
     }
 }

@@ -2,9 +2,9 @@
 #include "setup/engine/container.h"
 
 #include "setup/engine/lzss.h"
+#include "common/textformat.h"
 
 #include <stdarg.h>
-#include <stdio.h>
 #include <string.h>
 
 static int Refuse(char *reason, size_t reasonSize, const char *format, ...)
@@ -12,7 +12,7 @@ static int Refuse(char *reason, size_t reasonSize, const char *format, ...)
   if (reason && reasonSize) {
     va_list args;
     va_start(args, format);
-    vsnprintf(reason, reasonSize, format, args);
+    FormatTextList(reason, reasonSize, format, args);
     va_end(args);
   }
   return 0;
