@@ -87,10 +87,28 @@ static int SetTestMode(void)
     return 1;
 }
 
+/* DDRAW.DLL is loaded when the test starts, not by the loader: on a Windows
+ * 95 without DirectX the program must still start, say that DirectDraw is
+ * missing and hand over to OPT4W95.EXE. A missing library fails as the call
+ * itself would. The library stays loaded for the rest of the run. */
+typedef HRESULT (WINAPI *DirectDrawCreateProc)(GUID *driver, IDirectDraw **object, IUnknown *outer);
+
+static HRESULT CreateDirectDraw(IDirectDraw **object)
+{
+    HMODULE library = LoadLibraryA("DDRAW.DLL");
+    if (!library)
+        return DDERR_GENERIC;
+    DirectDrawCreateProc create =
+        (DirectDrawCreateProc)(void *)GetProcAddress(library, "DirectDrawCreate");
+    if (!create)
+        return DDERR_GENERIC;
+    return create(NULL, object, NULL);
+}
+
 int InitDirectDraw(void)
 {
     SetFocus(mainWindow);
-    if (DirectDrawCreate(NULL, &directDraw, NULL) != DD_OK) {
+    if (CreateDirectDraw(&directDraw) != DD_OK) {
         directDraw = NULL;
         return FailDirectDraw("Impossible de créer un objet DirectDraw.\n\nProgramme abandonné.");
     }

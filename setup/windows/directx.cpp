@@ -6,12 +6,29 @@
 #include "settings/settings.h"
 #include "setup/resources/lang/texts.h"
 
+/* DSETUP.DLL is loaded only here, when the installation is asked for: it lies
+ * beside the relaunched copy in the temporary directory, but not beside the
+ * CD's OUTFIT.EXE, nor on a machine where the copy could not take it along,
+ * and a program that imported it would not start at all there. A library
+ * that cannot be loaded, or that lacks the function, counts as a failed
+ * installation. The library stays loaded for the rest of the run. */
+int CallDirectXSetup(void)
+{
+    HMODULE library = LoadLibraryA("DSETUP.DLL");
+    if (!library)
+        return -1;
+    DirectXSetupProc setup = (DirectXSetupProc)(void *)GetProcAddress(library, "DirectXSetupA");
+    if (!setup)
+        return -1;
+    return setup(mainWindow, directXPath, DIRECTX_SETUP_FLAGS);
+}
+
 /* DirectXSetupA runs modally over the main window and may replace drivers;
  * whatever it answers, Windows is offered a restart at the end. */
 void InstallDirectX(void)
 {
     for (;;) {
-        int result = DirectXSetupA(mainWindow, directXPath, DIRECTX_SETUP_FLAGS);
+        int result = CallDirectXSetup();
         rebootNeeded = 1;
         if (result == 0 || result == 1)
             return;

@@ -7,6 +7,9 @@
 #   flows-reconfigure-win  the same installation made a Windows one (ZEPH.BAT
 #                          deleted) and moved: found on C:, sound, CD music
 #                          and DirectX pages against the stand-ins
+#   flows-directx-missing  the same from the CD's OUTFIT.EXE with FROM:, where
+#                          no DSETUP.DLL lies beside it: the DirectX failure
+#                          question, no crash
 #   flows-notfound         the game moved off every disk, links on C: back
 #                          to its root: Configurar finds nothing and offers
 #                          to install again, "No" and then "Sí"
@@ -147,6 +150,8 @@ printf '%s\n' 'open flags=0x00003000 type=516' 'set flags=0x00000402 timeformat=
   fail "the CD audio commands differ"
 echo 'DirectXSetupA owner=window class="MyMainWindow" caption="Configuración" path="D:\DirectX" flags=0x10000A3F answer=0' |
   diff -u - <(crlf_free "$out/dsetup.log" | iconv -f CP1252 -t UTF-8) >&2 || fail "the DirectX setup call differs"
+run_scenario flows-directx-missing
+[ "$(crlf_free "$out/dsetup.log" | wc -l)" = 1 ] || fail "a DSETUP.DLL was found beside the CD's OUTFIT.EXE"
 
 # ---- (c') the installation on no disk ---------------------------------------------
 # The search must neither walk Wine's Z:, the host's root, nor enter links:
@@ -179,7 +184,7 @@ left=$(cd "$game" 2>/dev/null && find . | LC_ALL=C sort | tr '\n' ' ')
 reg_has 'HKLM\Software\Vornhollow Entertainment' && fail "the publisher key stays"
 reg_has 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Tinfoil Tango' && fail "the uninstall key stays"
 
-for shot in flows-reconfigure-win/directx flows-sysinfo/sysinfo flows-uninstall/uninstalled; do
+for shot in flows-reconfigure-win/directx flows-directx-missing/directx-missing flows-sysinfo/sysinfo flows-uninstall/uninstalled; do
   [ -s "$out/$shot.png" ] || fail "no screenshot $shot.png"
 done
 

@@ -14,6 +14,9 @@
 #            French box comes after the window has gone, OPT4W95.EXE starts.
 #   nologo   logotest.bmp missing: its error is shown, no DirectDraw set-up,
 #            OPT4W95.EXE starts.
+#   noddraw  a Windows 95 without DirectX (DDRAW.DLL disabled for Vidcheck):
+#            the program still starts, the French box says that no
+#            DirectDraw object could be made, OPT4W95.EXE starts.
 # Vidcheck writes "VIDCHECK: ..." lines to the debug channel; Wine prints them
 # with WINEDEBUG=warn+debugstr, which is how this script follows a run: the
 # mode it set, and what each phase of the blinking drew. Wine's registry
@@ -244,6 +247,17 @@ nologo)
   [ "$(boxes_utf8)" = "$expected" ] && pass "the missing picture was reported, nothing else" \
     || fail "boxes: $(boxes_utf8)"
   debug_says "display mode" && fail "DirectDraw went on without the picture"
+  ;;
+noddraw)
+  tt_wine "$boxwatch" "$boxes" 60 >/dev/null 2>&1 &
+  WINEDLLOVERRIDES="$WINEDLLOVERRIDES;ddraw=d" WINEDEBUG=-all,warn+debugstr,err+module \
+    timeout 60 "$(tt_wine_loader)" VIDCHECK.EXE >"$debug" 2>&1
+  [ "$(record_value)" = Yes ] && pass "record written" || fail "record not written"
+  wait_for 10 has_lines 1 && pass "OPT4W95.EXE started" || fail "OPT4W95.EXE not started"
+  expected="BOX window=gone Impossible de créer un objet DirectDraw.||Programme abandonné."
+  [ "$(boxes_utf8)" = "$expected" ] && pass "the French box came after the window had gone" \
+    || fail "boxes: $(boxes_utf8)"
+  debug_says "mode offered" && fail "DirectDraw was there after all"
   ;;
 *)
   echo "unknown case $case_name"; exit 2 ;;
