@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# tests/cdimage/cdimage.sh CASE ARGS...
+#   programs PECHECK CD_DIR  every OUTFIT.EXE, CHOOSER.EXE and VIDCHECK.EXE on
+#                            the CD passes the Windows 95 import check
+#   image ISO CD_DIR         the image holds a Joliet tree, and both its
+#                            Joliet and its ISO 9660 tree read back as the
+#                            CD directory, byte for byte
+#   refused PECHECK PROGRAM  the check refuses PROGRAM, naming exactly its
+#                            two imports that Windows 95 lacks
+# Exits 77 (skipped) when the CD or its image was not made.
+set -u
+case_name=$1; shift
+
+case $case_name in
+programs)
+  pecheck=$1 cd=$2
+  [ -d "$cd" ] || { echo "no sample CD in $cd"; exit 77; }
+  mapfile -t programs < <(find "$cd" -type f \( -name OUTFIT.EXE -o -name CHOOSER.EXE -o -name VIDCHECK.EXE \) | sort)
+  [ "${#programs[@]}" -gt 0 ] || { echo "the sample CD in $cd carries no programs"; exit 77; }
+  for name in OUTFIT.EXE CHOOSER.EXE VIDCHECK.EXE; do
+    printf '%s\n' "${programs[@]}" | grep -q "/$name\$" || { echo "FAIL: no $name on the CD"; exit 1; }
+  done
+  python3 "$pecheck" "${programs[@]}"
+  ;;
+image)
+  iso=$1 cd=$2
+  [ -f "$iso" ] || { echo "no CD image $iso"; exit 77; }
+  command -v xorriso >/dev/null || { echo "FAIL: xorriso is not installed"; exit 1; }
+  failures=0
+  # Volume descriptors from sector 16 on: a supplementary one (type 2) with
+  # a UCS-2 escape sequence is the Joliet tree.
+  joliet=0
+  for sector in 17 18 19 20; do
+    head=$(dd if="$iso" bs=2048 skip=$sector count=1 2>/dev/null | head -c 91 | od -An -c | tr -d ' \n')
+    case $head in 002CD001*%/[@CE]) joliet=1 ;; esac
+  done
+  [ "$joliet" = 1 ] && echo "ok: Joliet volume descriptor" || { echo "FAIL: no Joliet tree"; failures=1; }
+  work=$(mktemp -d "${TMPDIR:-/tmp}/tt-cdimage.XXXXXX")
+  trap 'chmod -R u+w "$work"; rm -rf "$work"' EXIT
+  for tree in norock ecma119; do
+    xorriso -read_fs $tree -osirrox on -indev "$iso" -extract / "$work/$tree" >/dev/null 2>"$work/$tree.log" \
+      || { cat "$work/$tree.log"; echo "FAIL: xorriso could not read the $tree tree"; failures=1; continue; }
+    [ -f "$work/$tree/AUTORUN.INF" ] || { echo "FAIL: no AUTORUN.INF at the root ($tree)"; failures=1; }
+    if diff -r "$work/$tree" "$cd"; then
+      echo "ok: the $tree tree reads back as the CD: $(find "$cd" -type f | wc -l) files, $(du -sb "$cd" | cut -f1) bytes"
+    else
+      echo "FAIL: the $tree tree differs from the CD"; failures=1
+    fi
+  done
+  [ "$failures" = 0 ]
+  ;;
+refused)
+  pecheck=$1 program=$2
+  output=$(python3 "$pecheck" "$program"); status=$?
+  echo "$output"
+  expected=$(printf '%s\n' "importprobe.exe: imports KERNEL32.dll!GetFileAttributesExA, which is not in the Windows 95 list" \
+                           "importprobe.exe: imports msvcrt.dll!strtok, which is not in the Windows 95 list")
+  [ "$status" = 1 ] || { echo "FAIL: the check answered $status"; exit 1; }
+  # The x86_64 test build also has the wrong machine; only the imports count.
+  got=$(echo "$output" | grep ': imports ' | sort)
+  [ "$got" = "$expected" ] || { echo "FAIL: expected exactly these faults:"; echo "$expected"; exit 1; }
+  echo "ok: refused, naming both imports"
+  ;;
+*)
+  echo "unknown case $case_name"; exit 2 ;;
+esac
