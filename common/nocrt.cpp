@@ -120,6 +120,28 @@ char *strstr(const char *text, const char *wanted)
     return NULL;
 }
 
+char *strrchr(const char *text, int value)
+{
+    const char *found = NULL;
+    for (;; text++) {
+        if (*text == (char)value)
+            found = text;
+        if (!*text)
+            return (char *)found;
+    }
+}
+
+char *strpbrk(const char *text, const char *set)
+{
+    for (; *text; text++) {
+        for (const char *s = set; *s; s++) {
+            if (*text == *s)
+                return (char *)text;
+        }
+    }
+    return NULL;
+}
+
 static int DigitValue(char c)
 {
     if (c >= '0' && c <= '9')
