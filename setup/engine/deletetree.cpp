@@ -27,7 +27,9 @@ static DWORD namesSize, namesUsed;
 static int IsGameSubdirectory(const char *name, size_t length)
 {
     for (const char *subdirectory : gameSubdirectories)
-        if (strlen(subdirectory) == length && _strnicmp(name, subdirectory, length) == 0)
+        if (strlen(subdirectory) == length &&
+            CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, name, (int)length, subdirectory,
+                           (int)length) == CSTR_EQUAL)
             return 1;
     return 0;
 }
