@@ -190,15 +190,35 @@ long strtol(const char *text, char **end, int base)
     return negative ? (long)(0UL - value) : (long)value;
 }
 
-/* The process starts here instead of in a C runtime: the command line
- * after the program's own name, the show command that the starter asked for,
- * WinMain, and the end of the process with its answer. Windows 95 hands the
- * entry point a stack aligned to 4 bytes only. */
+/* Initialisers of globals that are not constants (a text looked up at
+ * start, for one) are functions the compiler lists in .ctors; the linker
+ * frames the list as __CTOR_LIST__: a count, or -1 when the list ends with a
+ * null, then the functions, called last first. */
+typedef void (*Initialiser)(void);
+extern Initialiser __CTOR_LIST__[];
+
+static void RunInitialisers(void)
+{
+    size_t count = (size_t)__CTOR_LIST__[0];
+    if (count == (size_t)-1) {
+        for (count = 0; __CTOR_LIST__[count + 1]; count++)
+            ;
+    }
+    for (; count > 0; count--)
+        __CTOR_LIST__[count]();
+}
+
+/* The process starts here instead of in a C runtime: the globals'
+ * initialisers, the command line after the program's own name, the show
+ * command that the starter asked for, WinMain, and the end of the process
+ * with its answer. Windows 95 hands the entry point a stack aligned to 4
+ * bytes only. */
 #ifdef __i386__
 __attribute__((force_align_arg_pointer))
 #endif
 void WinMainCRTStartup(void)
 {
+    RunInitialisers();
     char *line = GetCommandLineA();
     if (*line == '"') {
         for (line++; *line && *line != '"'; line++)
