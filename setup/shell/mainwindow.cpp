@@ -18,6 +18,22 @@ BitmapImage displayedBackground;
 
 static FlowHandler flowHandler;
 
+/* The screen's size, kept while the main window exists: under Wine every
+ * GetSystemMetrics call for it refreshes the display settings, which costs
+ * about 0.1 ms, and the progress display needs it at every step. The main
+ * window hears of a new display mode (WM_DISPLAYCHANGE). */
+static int screenWidth, screenHeight;
+
+int ScreenWidth(void)
+{
+    return screenWidth ? screenWidth : GetSystemMetrics(SM_CXSCREEN);
+}
+
+int ScreenHeight(void)
+{
+    return screenHeight ? screenHeight : GetSystemMetrics(SM_CYSCREEN);
+}
+
 static const char mainClassName[] = "MyMainWindow";
 
 void SetFlowHandler(FlowHandler handler)
@@ -88,6 +104,8 @@ static void CreateMainWindowContents(HWND window)
     /* Boxes shown while the window is being created (a palette that cannot
      * be made) already need their owner. */
     mainWindow = window;
+    screenWidth = GetSystemMetrics(SM_CXSCREEN);
+    screenHeight = GetSystemMetrics(SM_CYSCREEN);
     HDC screen = GetDC(window);
     lowColour = GetDeviceCaps(screen, BITSPIXEL) < 15;
     ReleaseDC(window, screen);
@@ -143,32 +161,46 @@ static void PaintBackground(HDC dc, int width, int height, const RECT *area)
                 memcpy(band.colours, displayedBackground.colours, (size_t)colours * sizeof(RGBQUAD));
             band.header.biClrUsed = (DWORD)colours;
             band.header.biClrImportant = 0;
+            /* Only the columns the area crosses, too. */
+            int from = area->left > left ? area->left : left;
+            int to = area->right < left + header->biWidth ? area->right : left + header->biWidth;
             LONG rowSize = BitmapRowSize(header->biWidth, header->biBitCount);
-            SetDIBitsToDevice(dc, left, top + header->biHeight - last, (DWORD)header->biWidth,
-                              (DWORD)(last - first), 0, 0, 0, (UINT)(last - first),
-                              displayedBackground.pixels + (LONG)first * rowSize, (const BITMAPINFO *)&band,
-                              DIB_RGB_COLORS);
+            if (from < to)
+                SetDIBitsToDevice(dc, from, top + header->biHeight - last, (DWORD)(to - from),
+                                  (DWORD)(last - first), from - left, 0, 0, (UINT)(last - first),
+                                  displayedBackground.pixels + (LONG)first * rowSize,
+                                  (const BITMAPINFO *)&band, DIB_RGB_COLORS);
         }
     }
     if (previous)
         SelectPalette(dc, previous, FALSE);
 }
 
-static void PaintTextLines(HDC dc, const RECT *client, int height)
+/* Text costs a glyph run even where the clip hides all of it: each piece is
+ * drawn only where the area being painted crosses its rectangle. */
+static int Crosses(const RECT *area, const RECT *piece)
+{
+    RECT common;
+    return IntersectRect(&common, area, piece);
+}
+
+static void PaintTextLines(HDC dc, const RECT *client, int height, const RECT *area)
 {
     HGDIOBJ previous = SelectObject(dc, textFont);
     SetBkMode(dc, TRANSPARENT);
     RECT line = *client;
     line.top = height - 47;
     SetTextColor(dc, RGB(200, 200, 150));
-    DrawTextA(dc, Text(TXT_COPYRIGHT_NOTICE), -1, &line, DT_CENTER | DT_SINGLELINE | DT_NOPREFIX);
+    if (Crosses(area, &line))
+        DrawTextA(dc, Text(TXT_COPYRIGHT_NOTICE), -1, &line, DT_CENTER | DT_SINGLELINE | DT_NOPREFIX);
     line.top = height - 20;
     SetTextColor(dc, RGB(200, 200, 200));
-    DrawTextA(dc, statusText ? statusText : " ", -1, &line, DT_CENTER | DT_SINGLELINE | DT_NOPREFIX);
+    if (Crosses(area, &line))
+        DrawTextA(dc, statusText ? statusText : " ", -1, &line, DT_CENTER | DT_SINGLELINE | DT_NOPREFIX);
     SelectObject(dc, previous);
 }
 
-static void PaintProgressBand(HDC dc, int width, int height)
+static void PaintProgressBand(HDC dc, int width, int height, const RECT *area)
 {
     RECT frame;
     frame.top = height - 83;
@@ -180,29 +212,68 @@ static void PaintProgressBand(HDC dc, int width, int height)
         FillRect(dc, &band, (HBRUSH)GetStockObject(BLACK_BRUSH));
         return;
     }
-    DrawEdge(dc, &frame, EDGE_RAISED, BF_RECT | BF_MIDDLE);
+    if (Crosses(area, &frame))
+        DrawEdge(dc, &frame, EDGE_RAISED, BF_RECT | BF_MIDDLE);
     HGDIOBJ previous = SelectObject(dc, textFont);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, RGB(200, 200, 200));
     RECT box = { frame.right + 5, frame.top + 3, frame.right + 45, frame.bottom };
-    DrawTextA(dc, percentageText, -1, &box, DT_LEFT | DT_SINGLELINE | DT_NOPREFIX);
+    if (Crosses(area, &box))
+        DrawTextA(dc, percentageText, -1, &box, DT_LEFT | DT_SINGLELINE | DT_NOPREFIX);
     /* The time left ends 5 pixels short of the frame, in the box kept for it. */
     RECT left = { 0, frame.top + 3, frame.left - 5, frame.bottom };
-    DrawTextA(dc, timeLeftText, -1, &left, DT_RIGHT | DT_SINGLELINE | DT_NOPREFIX);
+    if (Crosses(area, &left))
+        DrawTextA(dc, timeLeftText, -1, &left, DT_RIGHT | DT_SINGLELINE | DT_NOPREFIX);
     SelectObject(dc, previous);
+}
+
+/* Everything of the window that crosses area, on a DC clipped to what is
+ * to be repainted. */
+static void PaintArea(HWND window, HDC dc, const RECT *area)
+{
+    RECT client;
+    GetClientRect(window, &client);
+    int width = ScreenWidth(), height = ScreenHeight();
+    PaintBackground(dc, width, height, area);
+    PaintTextLines(dc, &client, height, area);
+    PaintProgressBand(dc, width, height, area);
 }
 
 static void PaintMainWindow(HWND window)
 {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(window, &paint);
-    RECT client;
-    GetClientRect(window, &client);
-    int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
-    PaintBackground(dc, width, height, &paint.rcPaint);
-    PaintTextLines(dc, &client, height);
-    PaintProgressBand(dc, width, height);
+    PaintArea(window, dc, &paint.rcPaint);
     EndPaint(window, &paint);
+}
+
+/* Draws area at once, as invalidating it and updating the window would,
+ * but through a window DC: under Wine every invalidate-and-paint round
+ * costs several round trips to the server, and the progress display
+ * repaints at every step of the copy. Erasing fills with the class brush
+ * first, as WM_ERASEBKGND would. The bar is left out: it is a child that
+ * this window does not clip, and it repaints itself. Callers update the
+ * window afterwards, so that whatever else waits to be repainted (the hole
+ * a closed page left) is painted as the update after an invalidation would
+ * paint it. */
+void DrawMainWindowArea(const RECT *area, int erase)
+{
+    if (!mainWindow || area->left >= area->right || area->top >= area->bottom)
+        return;
+    HDC dc = GetDC(mainWindow);
+    if (!dc)
+        return;
+    IntersectClipRect(dc, area->left, area->top, area->right, area->bottom);
+    if (progressBar) {
+        RECT bar;
+        GetWindowRect(progressBar, &bar);
+        MapWindowPoints(NULL, mainWindow, (POINT *)&bar, 2);
+        ExcludeClipRect(dc, bar.left, bar.top, bar.right, bar.bottom);
+    }
+    if (erase)
+        FillRect(dc, area, (HBRUSH)GetStockObject(BLACK_BRUSH));
+    PaintArea(mainWindow, dc, area);
+    ReleaseDC(mainWindow, dc);
 }
 
 static void DestroyMainWindowContents(void)
@@ -213,6 +284,7 @@ static void DestroyMainWindowContents(void)
     DiscardSettingsText();
     FreeAllMemoryBlocks();
     mainWindow = NULL;
+    screenWidth = screenHeight = 0;
 }
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -228,6 +300,10 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_PAINT:
         PaintMainWindow(window);
         return 0;
+    case WM_DISPLAYCHANGE:
+        screenWidth = GetSystemMetrics(SM_CXSCREEN);
+        screenHeight = GetSystemMetrics(SM_CYSCREEN);
+        break;
     case WM_RUN_INSTALL:
     case WM_RUN_RECONFIGURE:
     case WM_RUN_UNINSTALL:

@@ -27,15 +27,28 @@ ProgressHook SetProgressHook(ProgressHook hook)
     return previous;
 }
 
-static int ScreenWidth(void) { return GetSystemMetrics(SM_CXSCREEN); }
-static int ScreenHeight(void) { return GetSystemMetrics(SM_CYSCREEN); }
+/* The areas a step changed, drawn together at its end. */
+enum { MAX_STEP_AREAS = 3 };
+static RECT stepAreas[MAX_STEP_AREAS];
+static int stepErases[MAX_STEP_AREAS];
+static int stepAreaCount;
 
-/* InvalidateRect with a null window would repaint every window on the
- * desktop; before the main window exists there is nothing to repaint. */
-static void InvalidateMainWindow(const RECT *area, BOOL erase)
+static void MarkChanged(const RECT *area, int erase)
 {
+    if (stepAreaCount < MAX_STEP_AREAS) {
+        stepAreas[stepAreaCount] = *area;
+        stepErases[stepAreaCount] = erase;
+        stepAreaCount++;
+    }
+}
+
+static void DrawChangedAreas(void)
+{
+    for (int i = 0; i < stepAreaCount; i++)
+        DrawMainWindowArea(&stepAreas[i], stepErases[i]);
+    stepAreaCount = 0;
     if (mainWindow)
-        InvalidateRect(mainWindow, area, erase);
+        UpdateWindow(mainWindow);
 }
 
 static void RepaintMainWindow(const RECT *area, BOOL erase)
@@ -51,6 +64,7 @@ static void RepaintMainWindow(const RECT *area, BOOL erase)
 void ResetProgress(void)
 {
     revealedRows = 0;
+    stepAreaCount = 0;
     percentageText[0] = '\0';
     timeLeftText[0] = '\0';
     shownSecondsLeft = -1;
@@ -107,7 +121,7 @@ static void ShowPercentage(void)
     CopyText(percentageText, sizeof(percentageText), text);
     int width = ScreenWidth(), height = ScreenHeight();
     RECT box = { 3 * (width / 4) + 8, height - 80, 3 * (width / 4) + 108, height - 62 };
-    InvalidateMainWindow(&box, TRUE);
+    MarkChanged(&box, 1);
 }
 
 /* Seconds left, from the rows done so far and the time they took, once the
@@ -130,7 +144,7 @@ static void ShowTimeLeft(LONG rows)
     CopyText(timeLeftText, sizeof(timeLeftText), text);
     int width = ScreenWidth(), height = ScreenHeight();
     RECT box = { 0, height - 80, width / 4 - 8, height - 62 };
-    InvalidateMainWindow(&box, TRUE);
+    MarkChanged(&box, 1);
 }
 
 /* Copies rows [from, to) of the colour picture over the grey one and repaints
@@ -153,7 +167,7 @@ static void RevealRows(LONG from, LONG to)
     LONG left = (ScreenWidth() - header->biWidth) / 2;
     LONG bottom = (ScreenHeight() - header->biHeight) / 2 + header->biHeight;
     RECT rows = { left, bottom - to, left + header->biWidth, bottom - from };
-    InvalidateMainWindow(&rows, FALSE);
+    MarkChanged(&rows, 0);
 }
 
 int ProgressStep(void)
@@ -161,14 +175,13 @@ int ProgressStep(void)
     LONG rows = RowsDue();
     if (rows > revealedRows) {
         ShowPercentage();
-        if (progressBar)
-            SendMessageA(progressBar, PBM_SETPOS, (WPARAM)(WORD)rows, 0);
         ShowTimeLeft(rows);
         RevealRows(revealedRows, rows);
-        /* Everything the step changed, the bar included, in one repaint:
-         * each repaint costs round trips to the window system. */
-        if (mainWindow)
-            RedrawWindow(mainWindow, NULL, NULL, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        /* What the step changed is drawn at once; the bar repaints itself
+         * when its position is set. */
+        DrawChangedAreas();
+        if (progressBar)
+            SendMessageA(progressBar, PBM_SETPOS, (WPARAM)(WORD)rows, 0);
     }
     if (progressHook)
         progressHook();

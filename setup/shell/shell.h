@@ -85,5 +85,9 @@ typedef void (*ProgressHook)(void);
 ProgressHook SetProgressHook(ProgressHook hook);
 int CloseProgress(void);
 void SetStatusText(const char *text);
+void DrawMainWindowArea(const RECT *area, int erase);
+/* The screen's width and height, as the main window last saw them. */
+int ScreenWidth(void);
+int ScreenHeight(void);
 
 #endif
