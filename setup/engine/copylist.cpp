@@ -318,12 +318,12 @@ int CopyListedFile(const char *source, char *destination)
     return result;
 }
 
-static int CopyRawBlocks(BYTE *input, HANDLE source, HANDLE target, DWORD remaining)
+static int CopyRawBlocks(BYTE *buffer, HANDLE source, HANDLE target, DWORD remaining)
 {
     while (remaining > 0) {
         DWORD count = remaining < TRANSFER_SIZE ? remaining : TRANSFER_SIZE;
         remaining -= count;
-        if (!ReadFromFile(source, input, count) || !WriteToFile(target, input, count))
+        if (!ReadFromFile(source, buffer, count) || !WriteToFile(target, buffer, count))
             return 0;
         bytesCopied += (LONG)count;
         ProgressStep();
@@ -347,10 +347,13 @@ static int CopyChunks(BYTE *input, BYTE *output, HANDLE source, HANDLE target, D
             ReportDamagedData(sourcePath, destination, reason);
             return 0;
         }
-        if (payload && !ReadFromFile(source, input, payload))
+        /* A raw payload is its own expansion and is read straight into the
+         * output buffer, which packed chunks fill anyway: the input buffer's
+         * pages are then only ever touched as far as the largest packed
+         * payload, and each first touch of a page costs time. */
+        if (payload && !ReadFromFile(source, stored > 0 ? input : output, payload))
             return 0;
         remaining -= payload + CFL_HEADER_SIZE;
-        const BYTE *bytes = input;   /* a raw payload is its own expansion */
         if (stored > 0) {
             size_t produced = 0;
             int status = LzssDecode(input, payload, output, TRANSFER_SIZE, &produced);
@@ -358,9 +361,8 @@ static int CopyChunks(BYTE *input, BYTE *output, HANDLE source, HANDLE target, D
                 ReportDamagedData(sourcePath, destination, reason);
                 return 0;
             }
-            bytes = output;
         }
-        if (expanded && !WriteToFile(target, bytes, expanded))
+        if (expanded && !WriteToFile(target, output, expanded))
             return 0;
         bytesCopied += (LONG)(payload + CFL_HEADER_SIZE);
         ProgressStep();
@@ -395,7 +397,7 @@ int CopyFileData(BYTE *input, BYTE *output, HANDLE source, const char *sourcePat
     if (!file)
         return 0;
     int result = chunkFlag == 0
-                     ? CopyRawBlocks(input, source, file, remaining)
+                     ? CopyRawBlocks(output, source, file, remaining)
                      : CopyChunks(input, output, source, file, remaining, sourcePath, destination);
     CloseFile(&file);
     return result;
