@@ -128,7 +128,7 @@ tt_stop_xvfb() {
 # A template prefix is made once per build tree and copied for every run:
 # wineboot costs many seconds, a copy a fraction of one.
 tt_template_prefix() {
-  local tpl=$TT_BUILD/wine-template-v3-$(tt_test_arch)
+  local tpl=$TT_BUILD/wine-template-v4-$(tt_test_arch)
   if [ ! -f "$tpl/.ready" ]; then
     rm -rf "$tpl"
     mkdir -p "$TT_BUILD"
@@ -142,6 +142,10 @@ tt_template_prefix() {
     # Without a window manager, Wine waits up to two seconds whenever a
     # managed window is hidden; unmanaged windows don't wait.
     WINEPREFIX=$tpl tt_wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+    # A program that crashes gets winedbg, which would wait for a click on
+    # its crash dialog for ever; without the dialog it prints the backtrace
+    # to the program's error output and ends the program.
+    WINEPREFIX=$tpl tt_wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
     # Wine draws the caption buttons with Marlett's glyphs. Debian's Wine 8
     # looks for its own fonts at \??\Z:\usr\share\wine\../fonts\, a path
     # that its file system layer refuses, so none of fonts-wine is found and
