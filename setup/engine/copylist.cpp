@@ -150,6 +150,31 @@ static BYTE *LoadWholeFile(const char *path, DWORD *size)
     return block;
 }
 
+/* The pass totals the sizes of the files it is about to copy, in the order
+ * it copies them: the first of them stay open for the copy instead of being
+ * opened twice, since each open and close costs round trips to the file
+ * system. Every one left is closed when the pass ends. */
+enum { KEPT_SOURCES = 64 };
+static HANDLE keptSources[KEPT_SOURCES];
+static char keptPaths[KEPT_SOURCES][260];
+static int keptCount, keptTaken, keepingSources;
+
+static HANDLE TakeKeptSource(const char *path)
+{
+    if (keptTaken >= keptCount || strcmp(keptPaths[keptTaken], path) != 0)
+        return NULL;
+    HANDLE file = keptSources[keptTaken];
+    keptSources[keptTaken++] = NULL;
+    return file;
+}
+
+static void CloseKeptSources(void)
+{
+    for (int i = 0; i < keptCount; i++)
+        CloseFile(&keptSources[i]);
+    keptCount = keptTaken = 0;
+}
+
 static DWORD SourceFileSize(const char *source)
 {
     char path[260];
@@ -159,7 +184,12 @@ static DWORD SourceFileSize(const char *source)
     if (!file)
         return 0;
     DWORD size = GetSizeOfFile(file);
-    CloseFile(&file);
+    if (size && keepingSources && keptCount < KEPT_SOURCES) {
+        keptSources[keptCount] = file;
+        CopyText(keptPaths[keptCount++], 260, path);
+    } else {
+        CloseFile(&file);
+    }
     if (!size)
         ReportDamagedData(path, NULL, emptyFileReason);
     return size;
@@ -201,16 +231,23 @@ LONG TotalListedSize(void)
 int CopyListedFiles(void)
 {
     ResetProgress();
+    keepingSources = 1;
     bytesTotal = TotalListedSize();
-    if (!bytesTotal)
+    keepingSources = 0;
+    if (!bytesTotal) {
+        CloseKeptSources();
         return 0;
+    }
     bytesCopied = 0;
     DWORD size;
     char *list = (char *)LoadWholeFile(activeListPath, &size);
-    if (!list)
+    if (!list) {
+        CloseKeptSources();
         return 0;
+    }
     if (!AllocateTransferBuffers()) {
         FreeTransferBuffers();
+        CloseKeptSources();
         FreeMemory(list);
         return 0;
     }
@@ -231,6 +268,7 @@ int CopyListedFiles(void)
     CloseProgress();
     SetStatusText(" ");
     FreeTransferBuffers();
+    CloseKeptSources();
     FreeMemory(list);
     return result;
 }
@@ -309,8 +347,8 @@ int CopyListedFile(const char *source, char *destination)
     char path[260];
     if (!BuildSourcePath(path, source))
         return 0;
-    HANDLE file = OpenFileForRead(path);
-    if (!file)
+    HANDLE file = TakeKeptSource(path);
+    if (!file && !(file = OpenFileForRead(path)))
         return 0;
     int result = IsContainer(source) ? CopyContainer(file, path, destination)
                                      : CopyPlainFile(file, path, destination);

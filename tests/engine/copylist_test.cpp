@@ -302,6 +302,14 @@ TEST_F(CopyFixture, AFailedPassIsFollowedByAGoodOne)
     EXPECT_EQ(Installed("BIG.DAT"), big);
     EXPECT_EQ(Installed("G1\\GOOD.DAT"), literals);
     EXPECT_EQ(Installed("G1\\RAW.DAT"), Pattern(1200000, 5));
+
+    /* The files opened to total the sizes are all closed, also those that a
+     * pass failing at its first file never reached. */
+    boxes.boxes.clear();
+    List("SECTOR1.CFL,G1\\X\r\nBIG.DAT,BIG.DAT\r\n");
+    WriteContainer(cd + "SECTOR1", { { "BAD.DAT", 1, Chunk(2000000, 4, "\xFF" "abc") } });
+    EXPECT_EQ(CopyListedFiles(), 0);
+    EXPECT_TRUE(DeleteFileA((cd + "BIG.DAT").c_str())) << "a file of the CD stayed open";
 }
 
 /* ---- Names from the CD that leave the game directory ------------------- */
