@@ -44,13 +44,13 @@ static inline size_t ReferenceDistance(size_t pos, unsigned offset)
 }
 
 /* A reference whose source lies wholly inside the output already written.
- * Writes up to 32 bytes from dst whatever the length; the caller leaves room. */
+ * Writes up to 24 bytes from dst whatever the length; the caller leaves room. */
 static inline void CopyReference(unsigned char *dst, size_t distance, unsigned length)
 {
   const unsigned char *src = dst - distance;
   if (__builtin_expect(distance >= 16, 1)) {
     Copy16(dst, src);
-    Copy16(dst + 16, src + 16);
+    Copy8(dst + 16, src + 16);
   } else if (distance >= 8) {
     Copy8(dst, src);
     Copy8(dst + 8, src + 8);
@@ -105,6 +105,24 @@ int LzssDecode(const unsigned char *input, size_t inputLength,
       Copy8(op, ip + 1);
       op += 8;
       ip += 9;
+      continue;
+    }
+    /* Eight references, as well-packed data is mostly coded: no literal
+     * runs to look for between them. */
+    if (*ip == 0x00) {
+      ip++;
+      for (int k = 0; k < 8; k++) {
+        unsigned b0 = ip[0], b1 = ip[1];
+        ip += 2;
+        unsigned length = (b1 & 0x0F) + LZSS_MIN_MATCH;
+        size_t pos = (size_t)(op - output);
+        size_t distance = ReferenceDistance(pos, b0 | ((b1 & 0xF0) << 4));
+        if (__builtin_expect(distance <= pos, 1))
+          CopyReference(op, distance, length);
+        else
+          CopyReferenceCareful(output, pos, distance, length, length);
+        op += length;
+      }
       continue;
     }
     /* One bit per reference, and a stop bit after the eighth item: each turn
