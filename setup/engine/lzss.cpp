@@ -89,6 +89,22 @@ static size_t CopyReferenceCareful(unsigned char *output, size_t pos, size_t dis
   return n;
 }
 
+/* A reference of the group loop, whose room the loop has checked: its two
+ * bytes at ip, copied to op; the new output position. */
+static inline unsigned char *GroupReference(const unsigned char *ip, unsigned char *op,
+                                            unsigned char *output)
+{
+  unsigned b0 = ip[0], b1 = ip[1];
+  unsigned length = (b1 & 0x0F) + LZSS_MIN_MATCH;
+  size_t pos = (size_t)(op - output);
+  size_t distance = ReferenceDistance(pos, b0 | ((b1 & 0xF0) << 4));
+  if (__builtin_expect(distance <= pos, 1))
+    CopyReference(op, distance, length);
+  else
+    CopyReferenceCareful(output, pos, distance, length, length);
+  return op + length;
+}
+
 int LzssDecode(const unsigned char *input, size_t inputLength,
                unsigned char *output, size_t outputCapacity, size_t *produced)
 {
@@ -111,18 +127,9 @@ int LzssDecode(const unsigned char *input, size_t inputLength,
      * runs to look for between them. */
     if (*ip == 0x00) {
       ip++;
-      for (int k = 0; k < 8; k++) {
-        unsigned b0 = ip[0], b1 = ip[1];
-        ip += 2;
-        unsigned length = (b1 & 0x0F) + LZSS_MIN_MATCH;
-        size_t pos = (size_t)(op - output);
-        size_t distance = ReferenceDistance(pos, b0 | ((b1 & 0xF0) << 4));
-        if (__builtin_expect(distance <= pos, 1))
-          CopyReference(op, distance, length);
-        else
-          CopyReferenceCareful(output, pos, distance, length, length);
-        op += length;
-      }
+      for (int k = 0; k < 8; k++)
+        op = GroupReference(ip + 2 * k, op, output);
+      ip += 16;
       continue;
     }
     /* One bit per reference, and a stop bit after the eighth item: each turn
@@ -137,16 +144,8 @@ int LzssDecode(const unsigned char *input, size_t inputLength,
       if (references == 1)
         break;
       references >>= 1;
-      unsigned b0 = ip[0], b1 = ip[1];
+      op = GroupReference(ip, op, output);
       ip += 2;
-      unsigned length = (b1 & 0x0F) + LZSS_MIN_MATCH;
-      size_t pos = (size_t)(op - output);
-      size_t distance = ReferenceDistance(pos, b0 | ((b1 & 0xF0) << 4));
-      if (__builtin_expect(distance <= pos, 1))
-        CopyReference(op, distance, length);
-      else
-        CopyReferenceCareful(output, pos, distance, length, length);
-      op += length;
     }
   }
 
