@@ -205,4 +205,36 @@ tt_screenshot() {
   xwd -root -silent -display "$DISPLAY" | convert xwd:- "$1"
 }
 
+# A Linux path as Wine's Z: drive names it.
+tt_winpath() { printf 'Z:%s' "${1//\//\\}"; }
+
+# tt_scenario_begin NAME CD_DIR OUT_DIR, for the scripts that drive several
+# robot scenarios in one prefix: sets cd_dir, out, robot (TT_ROBOT, else the
+# build's robot.exe) and work, a directory that goes, with the prefix and an
+# X server of the script's own, when the script ends.
+tt_scenario_begin() {
+  [ $# = 3 ] || { echo "usage: $1.sh CD_DIR OUT_DIR" >&2; exit 2; }
+  cd_dir=$(cd "$2" && pwd) || exit 2
+  mkdir -p "$3" && out=$(cd "$3" && pwd) || exit 2
+  robot=${TT_ROBOT:-$TT_BUILD/win-$(tt_test_arch)/bin/robot.exe}
+  [ -f "$robot" ] || { echo "$1.sh: no robot at $robot" >&2; exit 2; }
+  work=$(mktemp -d "${TMPDIR:-/tmp}/tt-$1.XXXXXX")
+  TT_SCENARIO_OWN_XVFB=0
+  trap tt_scenario_end EXIT
+  trap 'exit 130' INT TERM
+}
+
+tt_scenario_end() {
+  tt_end_prefix
+  [ "$TT_SCENARIO_OWN_XVFB" = 1 ] && tt_stop_xvfb
+  rm -rf "$work"
+}
+
+# An 800x600 X server of the script's own, unless DISPLAY names one.
+tt_scenario_display() {
+  [ -n "${DISPLAY:-}" ] && return 0
+  TT_SCREEN=800x600x24 tt_start_xvfb || exit 2
+  TT_SCENARIO_OWN_XVFB=1
+}
+
 tt_test_arch >/dev/null

@@ -30,33 +30,17 @@ name=flows
 failed=0
 fail() { echo "check $name: $*" >&2; failed=1; }
 
-[ $# = 2 ] || { echo "usage: flows.sh CD_DIR OUT_DIR" >&2; exit 2; }
-cd_dir=$(cd "$1" && pwd) || exit 2
-mkdir -p "$2" && out=$(cd "$2" && pwd) || exit 2
-robot=${TT_ROBOT:-$TT_BUILD/win-$(tt_test_arch)/bin/robot.exe}
+tt_scenario_begin flows "$@"
 mcicd=${TT_MCICD:-$(dirname "$robot")/ttmcicd.dll}
-[ -f "$robot" ] && [ -f "$mcicd" ] || { echo "flows.sh: no robot or ttmcicd.dll at $robot" >&2; exit 2; }
+[ -f "$mcicd" ] || { echo "flows.sh: no ttmcicd.dll at $mcicd" >&2; exit 2; }
 
-winpath() { printf 'Z:%s' "${1//\//\\}"; }
+winpath() { tt_winpath "$@"; }
 crlf_free() { tr -d '\r' < "$1"; }
-
-work=$(mktemp -d "${TMPDIR:-/tmp}/tt-flows.XXXXXX")
-own_xvfb=0
-cleanup() {
-  tt_end_prefix
-  [ "$own_xvfb" = 1 ] && tt_stop_xvfb
-  rm -rf "$work"
-}
-trap cleanup EXIT
-trap 'exit 130' INT TERM
 rm -rf "$out"/flows-* "$out"/*.log
 
 tt_make_prefix "$work/prefix" "$cd_dir" || exit 2
 printf '\n[Software\\\\Wine\\\\X11 Driver] 0\n"Managed"="N"\n' >> "$WINEPREFIX/user.reg"
-if [ -z "${DISPLAY:-}" ]; then
-  TT_SCREEN=800x600x24 tt_start_xvfb || exit 2
-  own_xvfb=1
-fi
+tt_scenario_display
 # A wave device for the Windows sound test: ALSA's null device as the
 # default PCM, from a home directory of this run.
 mkdir -p "$work/home"

@@ -18,30 +18,12 @@ name=uninstall
 failed=0
 fail() { echo "check $name: $*" >&2; failed=1; }
 
-[ $# = 2 ] || { echo "usage: uninstall.sh CD_DIR OUT_DIR" >&2; exit 2; }
-cd_dir=$(cd "$1" && pwd) || exit 2
-mkdir -p "$2" && out=$(cd "$2" && pwd) || exit 2
-robot=${TT_ROBOT:-$TT_BUILD/win-$(tt_test_arch)/bin/robot.exe}
-[ -f "$robot" ] || { echo "uninstall.sh: no robot at $robot" >&2; exit 2; }
-
-winpath() { printf 'Z:%s' "${1//\//\\}"; }
-
-work=$(mktemp -d "${TMPDIR:-/tmp}/tt-uninstall.XXXXXX")
-own_xvfb=0
-cleanup() {
-  tt_end_prefix
-  [ "$own_xvfb" = 1 ] && tt_stop_xvfb
-  rm -rf "$work"
-}
-trap cleanup EXIT
-trap 'exit 130' INT TERM
+tt_scenario_begin uninstall "$@"
+winpath() { tt_winpath "$@"; }
 rm -rf "$out"/juegos-* "$out"/windows-*
 
 tt_make_prefix "$work/prefix" "$cd_dir" || exit 2
-if [ -z "${DISPLAY:-}" ]; then
-  TT_SCREEN=800x600x24 tt_start_xvfb || exit 2
-  own_xvfb=1
-fi
+tt_scenario_display
 tt_start_wineserver
 c=$WINEPREFIX/drive_c
 
