@@ -119,25 +119,30 @@ static int IsSeparator(char c)
 /* CON, PRN, AUX, NUL, COM1-COM9 and LPT1-LPT9: Windows opens the device
  * whatever directory the name stands in and whatever extension follows it,
  * and it drops trailing blanks before the extension. Windows counts the
- * superscript digits of code page 1252 as digits here. */
+ * superscript digits of code page 1252 as digits here. CONIN$ and CONOUT$
+ * open the console and DOS keeps CLOCK$; they are refused the same way. */
 static int IsDeviceName(const char *start, const char *end)
 {
+  static const char *const devices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$", "CLOCK$"};
   const char *stop = start;
   while (stop < end && *stop != '.')
     stop++;
   while (stop > start && stop[-1] == ' ')
     stop--;
   size_t n = (size_t)(stop - start);
-  if (n != 3 && n != 4)
+  if (n < 3 || n > 7)
     return 0;
-  char base[4];
-  for (size_t i = 0; i < 3; i++)
+  char base[8];
+  for (size_t i = 0; i < n; i++)
     base[i] = (char)(start[i] >= 'a' && start[i] <= 'z' ? start[i] - 32 : start[i]);
-  base[3] = '\0';
-  if (n == 3)
-    return !strcmp(base, "CON") || !strcmp(base, "PRN") || !strcmp(base, "AUX") || !strcmp(base, "NUL");
+  base[n] = '\0';
+  for (size_t i = 0; i < sizeof devices / sizeof devices[0]; i++)
+    if (!strcmp(base, devices[i]))
+      return 1;
+  if (n != 4)
+    return 0;
   unsigned char digit = (unsigned char)start[3];
-  return (!strcmp(base, "COM") || !strcmp(base, "LPT")) &&
+  return (!strncmp(base, "COM", 3) || !strncmp(base, "LPT", 3)) &&
          ((digit >= '1' && digit <= '9') || digit == 0xB9 || digit == 0xB2 || digit == 0xB3);
 }
 

@@ -69,7 +69,8 @@ int CheckDecodedChunk(int status, size_t produced, uint32_t expanded,
  * climbs out; a component of dots and blanks other than "." and ".." (Windows
  * drops trailing dots and blanks, so ". ." would become ".."); a last
  * component that names no file; the device names CON, PRN, AUX, NUL,
- * COM1-COM9, LPT1-LPT9, with or without an extension, in any component. */
+ * COM1-COM9, LPT1-LPT9, CONIN$, CONOUT$ and CLOCK$, with or without an
+ * extension, in any component. */
 int IsSafeRelativePath(const char *path);
 
 /* Receives the expanded contents of a container walked by ValidateContainer:

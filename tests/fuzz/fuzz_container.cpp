@@ -59,7 +59,8 @@ static int LeavesDirectory(const char *s)
         c = (char)toupper((unsigned char)c);
       while (!base.empty() && base.back() == ' ')
         base.pop_back();
-      if (base == "CON" || base == "PRN" || base == "AUX" || base == "NUL" ||
+      if (base == "CON" || base == "PRN" || base == "AUX" || base == "NUL" || base == "CONIN$" ||
+          base == "CONOUT$" || base == "CLOCK$" ||
           (base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) &&
            base[3] >= '1' && base[3] <= '9'))
         return 1;

@@ -267,12 +267,13 @@ TEST(IsSafeRelativePath, KeepsNamesInsideTheGameDirectory)
   const char *safe[] = {"README.TXT", "G1\\MAPA01.DAT", "G1/X", "A..B", "..A", "A..", ".PROFILE",
                         "G10\\SUB\\FILE.DAT", "ZEPH4W95.EXE", "\\README.TXT", ".\\README.TXT",
                         "G1\\\\X.DAT", "/etc/passwd", "G1/../X", "G1\\.\\X", "CONFIG.SYS", "COM10",
-                        "LPT0.DAT", "NULL", "G1\\AUXI.DAT", "COMA.TXT"};
+                        "LPT0.DAT", "NULL", "G1\\AUXI.DAT", "COMA.TXT", "CONIN", "CONOUT$$", "CLOCK"};
   const char *unsafe[] = {"", "\\\\SERVER\\X", "//X", "\\\\?\\C:\\X", "C:X", "C:\\AUTOEXEC.BAT", "X:",
                           "G1\\A:STREAM", "..", "..\\X", "G1\\..\\..\\X", "\\..\\X", "G1\\..", ".",
                           "...", ".. ", "G1\\. .\\X", "G1\\", "A\tB", "A\nB",
                           "CON", "con", "PRN.TXT", "G1\\AUX", "NUL.DAT", "Nul", "G1\\COM1", "COM9.X",
-                          "lpt1", "LPT9.TXT.BAK", "COM1\\X.DAT", "NUL .TXT", "COM\xB9"};
+                          "lpt1", "LPT9.TXT.BAK", "COM1\\X.DAT", "NUL .TXT", "COM\xB9", "CONOUT$",
+                          "conin$.txt", "G1\\CLOCK$", "CONOUT$ .DAT"};
   for (const char *s : safe)
     EXPECT_TRUE(IsSafeRelativePath(s)) << s;
   for (const char *s : unsafe)
