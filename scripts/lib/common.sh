@@ -5,7 +5,10 @@ TT_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 TT_BUILD=${TT_BUILD:-$TT_ROOT/build}
 export WINEDEBUG=${WINEDEBUG:--all}
 # Wine must never ask to install Mono or Gecko, and never touch ~/.wine.
-export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+# Its menu builder would write menu entries, icons and file associations for
+# the throwaway prefixes into the real home (~/.config/menus, ~/.local/share);
+# the prefix template turns it off too, for whoever sets the overrides.
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=;winemenubuilder.exe=d}
 
 tt_log() { printf '== %s\n' "$*" >&2; }
 
@@ -128,7 +131,7 @@ tt_stop_xvfb() {
 # A template prefix is made once per build tree and copied for every run:
 # wineboot costs many seconds, a copy a fraction of one.
 tt_template_prefix() {
-  local tpl=$TT_BUILD/wine-template-v4-$(tt_test_arch)
+  local tpl=$TT_BUILD/wine-template-v5-$(tt_test_arch)
   if [ ! -f "$tpl/.ready" ]; then
     rm -rf "$tpl"
     mkdir -p "$TT_BUILD"
@@ -136,6 +139,8 @@ tt_template_prefix() {
     local winearch=win64
     [ "$(tt_test_arch)" = i686 ] && winearch=win32
     WINEARCH=$winearch WINEPREFIX=$tpl tt_wine wineboot -i >/dev/null 2>&1 || return 1
+    # No menu builder: the program group's shortcuts stay inside the prefix.
+    WINEPREFIX=$tpl tt_wine reg add 'HKCU\Software\Wine\DllOverrides' /v winemenubuilder.exe /d '' /f >/dev/null 2>&1
     # What winecfg -v win95 writes; reg.exe does it the same on every Wine.
     WINEPREFIX=$tpl tt_wine reg add 'HKCU\Software\Wine' /v Version /d win95 /f >/dev/null 2>&1
     WINEPREFIX=$tpl tt_wine reg add 'HKLM\Software\Wine\Drives' /v d: /d cdrom /f >/dev/null 2>&1
@@ -198,6 +203,18 @@ tt_end_prefix() {
     "$HOME/.wine"|"") ;;
     *) rm -rf "$WINEPREFIX" ;;
   esac
+}
+
+# What Wine could write into the home directory: the names at its top (a
+# ~/.wine among them) and, file by file with size and time, the places of
+# Wine's menu builder (menus, desktop entries, icons, file types, the
+# desktop). Two listings that differ mean a run wrote outside its prefix.
+tt_host_listing() {
+  local data=${XDG_DATA_HOME:-$HOME/.local/share} config=${XDG_CONFIG_HOME:-$HOME/.config}
+  find "$HOME" -mindepth 1 -maxdepth 1 -printf '%p\n' 2>/dev/null
+  find "$HOME/.wine" "$config/menus" "$data/applications" "$data/desktop-directories" \
+    "$data/icons" "$data/mime" "$HOME/Desktop" -printf '%p %s %T@\n' 2>/dev/null
+  return 0
 }
 
 # tt_screenshot FILE.png: what the private X server shows now.
