@@ -1,4 +1,4 @@
-#include "tests/flows5/flowsupport.h"
+#include "tests/flows/flowsupport.h"
 #include "setup/shell/shell.h"
 #include "setup/windows/integration.h"
 #include <gtest/gtest.h>

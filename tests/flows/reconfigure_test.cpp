@@ -2,7 +2,7 @@
  * installed files, the page roads of both variants back and forth, QVX.INF
  * rewritten at every final page and the registry left alone, an installation
  * that moved, and the offer to install again. */
-#include "tests/flows5/flowsupport.h"
+#include "tests/flows/flowsupport.h"
 #include "setup/flows/flows.h"
 #include "setup/shell/shell.h"
 #include "setup/engine/engine.h"

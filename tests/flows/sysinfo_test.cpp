@@ -1,7 +1,7 @@
 /* The system information page on the real template 107: the five rows with
  * the driver files present and missing, the rows' places, and the memory in
  * KB beyond 2 GB. */
-#include "tests/flows5/flowsupport.h"
+#include "tests/flows/flowsupport.h"
 #include "setup/flows/flows.h"
 #include "setup/shell/shell.h"
 #include "setup/engine/engine.h"

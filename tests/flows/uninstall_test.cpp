@@ -1,7 +1,7 @@
 /* The uninstall flow on the real location page: what goes and what stays of
  * a game directory, a typed directory that does not exist or holds no game,
  * and a cancelled page. */
-#include "tests/flows5/flowsupport.h"
+#include "tests/flows/flowsupport.h"
 #include "setup/flows/flows.h"
 #include "setup/shell/shell.h"
 #include "setup/engine/engine.h"
