@@ -1,26 +1,32 @@
 #!/usr/bin/env bash
 # tests/cdimage/cdimage.sh CASE ARGS...
-#   programs PECHECK CD_DIR  every OUTFIT.EXE, CHOOSER.EXE and VIDCHECK.EXE on
-#                            the CD passes the Windows 95 import check
+#   programs PECHECK CD_DIR [MAPS]
+#                            every OUTFIT.EXE, CHOOSER.EXE and VIDCHECK.EXE on
+#                            the CD passes the Windows 95 check: imports and
+#                            instructions (MAPS: the build's linker maps)
 #   image ISO CD_DIR         the image holds a Joliet tree, and both its
 #                            Joliet and its ISO 9660 tree read back as the
 #                            CD directory, byte for byte
-#   refused PECHECK PROGRAM  the check refuses PROGRAM, naming exactly its
-#                            two imports that Windows 95 lacks
+#   refused PECHECK PROGRAM [CPUPROGRAM]
+#                            the check refuses PROGRAM, naming exactly its
+#                            two imports that Windows 95 lacks, and
+#                            CPUPROGRAM, naming each instruction of its probe
+#                            functions that the i386 lacks
 # Exits 77 (skipped) when the CD or its image was not made.
 set -u
 case_name=$1; shift
 
 case $case_name in
 programs)
-  pecheck=$1 cd=$2
+  pecheck=$1 cd=$2 maps=${3:-}
   [ -d "$cd" ] || { echo "no sample CD in $cd"; exit 77; }
   mapfile -t programs < <(find "$cd" -type f \( -name OUTFIT.EXE -o -name CHOOSER.EXE -o -name VIDCHECK.EXE \) | sort)
   [ "${#programs[@]}" -gt 0 ] || { echo "the sample CD in $cd carries no programs"; exit 77; }
   for name in OUTFIT.EXE CHOOSER.EXE VIDCHECK.EXE; do
     printf '%s\n' "${programs[@]}" | grep -q "/$name\$" || { echo "FAIL: no $name on the CD"; exit 1; }
   done
-  python3 "$pecheck" "${programs[@]}"
+  [ -d "$maps" ] && set -- --maps "$maps" || set --
+  python3 "$pecheck" "$@" "${programs[@]}"
   ;;
 image)
   iso=$1 cd=$2
@@ -60,6 +66,21 @@ refused)
   got=$(echo "$output" | grep ': imports ' | sort)
   [ "$got" = "$expected" ] || { echo "FAIL: expected exactly these faults:"; echo "$expected"; exit 1; }
   echo "ok: refused, naming both imports"
+  [ $# -gt 2 ] || exit 0
+  cpuprobe=$3
+  output=$(python3 "$pecheck" --maps "$(dirname "$cpuprobe")" "$cpuprobe"); status=$?
+  echo "$output"
+  [ "$status" = 1 ] || { echo "FAIL: the check answered $status for the processor probe"; exit 1; }
+  # The instruction and the function it lies in, without the address.
+  got=$(echo "$output" | sed -n 's/^cpuprobe.exe: instruction \([a-z0-9]*\) (.*) at 0x[0-9A-F]* in \([A-Za-z_]*\).*/\1 \2/p' | sort -u)
+  expected=$(printf '%s\n' "bswap ProbeNewer" "cmpxchg ProbeNewer" "xadd ProbeNewer" "cpuid ProbeNewer" \
+                           "rdtsc ProbeNewer" "cmpxchg8b ProbeNewer" "emms ProbeNewer" "movaps ProbeNewer" \
+                           "nop ProbeNewer" | sort)
+  missing=$(comm -23 <(echo "$expected") <(echo "$got"))
+  [ -z "$missing" ] || { echo "FAIL: not refused:"; echo "$missing"; exit 1; }
+  echo "$got" | grep -q '^cmov[a-z]* ProbeLarger$' || { echo "FAIL: no cmov refused in ProbeLarger"; exit 1; }
+  echo "$got" | grep -q '^fu\?comip\? ProbeBelow$' || { echo "FAIL: no fcomi refused in ProbeBelow"; exit 1; }
+  echo "ok: refused, naming each newer instruction and its function"
   ;;
 *)
   echo "unknown case $case_name"; exit 2 ;;

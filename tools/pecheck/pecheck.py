@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
-"""Will these programs load on Windows 95 as it comes?
+"""Will these programs load and run on Windows 95 as it comes?
 
-    pecheck.py [--allow LIST] PROGRAM...
+    pecheck.py [--allow LIST] [--maps DIR] PROGRAM...
 
 Reads each program's PE headers and import table and checks what the
 Windows 95 loader looks at: the machine (i386), the subsystem version (4.0;
@@ -10,11 +10,27 @@ a higher one is refused), and that every imported function is in LIST
 system DLLs of Windows 95 export, each with where it is documented for
 Windows 95. Delay-loaded imports, debug sections and symbol tables are
 refused too: a program for the CD loads what it may lack with LoadLibraryA
-and is stripped. Prints one line per fault, naming the DLL and the function,
-and exits 1 when there is any; otherwise one summary line per program.
+and is stripped.
+
+Every code section is disassembled (i686-w64-mingw32-objdump) and every
+instruction that the i386 with its i387 lacks is refused: the 486's
+(bswap, cmpxchg, xadd, invd, wbinvd, invlpg), the Pentium's and later
+ones' (cpuid, rdtsc, cmpxchg8b, cmov*, fcmov*, fcomi*, fucomi*, the long
+nop, ...) and MMX and SSE of any kind. Windows 95 runs on a 386; such an
+instruction stops the program with an illegal operation there. Each is
+named with its address and the nearest symbol: the program's own symbols
+when it has them, else the linker map (NAME.map) of the program in DIR
+(or below it) whose bytes are the same as this one's.
+
+Prints one line per fault, naming the DLL and the function or the
+instruction, and exits 1 when there is any; otherwise one summary line per
+program.
 """
+import bisect
 import os
+import re
 import struct
+import subprocess
 import sys
 
 I386 = 0x14C
@@ -126,7 +142,164 @@ class Image:
             at += 32
 
 
-def check(path, allowed):
+OBJDUMP = os.environ.get("TT_OBJDUMP", "i686-w64-mingw32-objdump")
+
+# Instructions that came after the i386 and the i387, by mnemonic as objdump
+# prints them in Intel syntax.
+NEWER = {
+    "bswap": "486", "cmpxchg": "486", "xadd": "486", "invd": "486", "wbinvd": "486", "invlpg": "486",
+    "cpuid": "Pentium", "rdtsc": "Pentium", "rdmsr": "Pentium", "wrmsr": "Pentium", "rsm": "Pentium",
+    "cmpxchg8b": "Pentium", "rdpmc": "Pentium Pro", "fcomi": "Pentium Pro", "fcomip": "Pentium Pro",
+    "fucomi": "Pentium Pro", "fucomip": "Pentium Pro", "sysenter": "Pentium II", "sysexit": "Pentium II",
+    "fxsave": "Pentium II", "fxrstor": "Pentium II", "emms": "MMX", "femms": "3DNow!",
+    "sfence": "SSE", "lfence": "SSE2", "mfence": "SSE2", "clflush": "SSE2", "movnti": "SSE2",
+    "ldmxcsr": "SSE", "stmxcsr": "SSE", "fisttp": "SSE3", "monitor": "SSE3", "mwait": "SSE3",
+    "popcnt": "SSE4", "lzcnt": "ABM", "tzcnt": "BMI", "movbe": "Atom", "crc32": "SSE4",
+    "rdtscp": "later processors", "syscall": "later processors", "sysret": "later processors",
+    "xgetbv": "later processors", "rdrand": "later processors", "endbr32": "later processors",
+    "cmpxchg16b": "x86-64",
+}
+FAMILIES = (("cmov", "Pentium Pro"), ("fcmov", "Pentium Pro"), ("prefetch", "SSE"))
+PREFIXES = {"lock", "rep", "repz", "repnz", "repe", "repne", "data16", "data32", "addr16", "addr32",
+            "cs", "ds", "es", "fs", "gs", "ss", "bnd", "notrack"}
+VECTOR_REGISTER = re.compile(r"\b[xyz]?mm\d+\b")
+INSTRUCTION = re.compile(r"^\s*([0-9a-f]+):\t(.*)$")
+LABEL = re.compile(r"^([0-9a-f]+) <(.+)>:$")
+
+
+def newer_than_i386(mnemonic, operands):
+    """Which processor brought this instruction, or None for the i386's own."""
+    if mnemonic in NEWER:
+        return NEWER[mnemonic]
+    for family, processor in FAMILIES:
+        if mnemonic.startswith(family):
+            return processor
+    if mnemonic == "nop" and operands:
+        return "Pentium Pro"  # the long nop, 0F 1F
+    if VECTOR_REGISTER.search(operands):
+        return "MMX/SSE"
+    return None
+
+
+def disassemble(path):
+    """(address, mnemonic, operands) of every instruction in the code
+    sections, and the symbols that objdump names (address, name)."""
+    try:
+        out = subprocess.run([OBJDUMP, "-d", "-M", "intel", "--no-show-raw-insn", path],
+                             capture_output=True, text=True, errors="replace")
+    except OSError as e:
+        raise ValueError("cannot run %s: %s" % (OBJDUMP, e))
+    if out.returncode:
+        raise ValueError("%s -d failed: %s" % (OBJDUMP, out.stderr.strip()))
+    instructions, symbols = [], []
+    for line in out.stdout.splitlines():
+        m = INSTRUCTION.match(line)
+        if m:
+            words = m.group(2).split(None, 1)
+            while len(words) == 2 and words[0] in PREFIXES:
+                words = words[1].split(None, 1)
+            if words:
+                instructions.append((int(m.group(1), 16), words[0],
+                                     words[1].split("#")[0].strip() if len(words) > 1 else ""))
+            continue
+        m = LABEL.match(line)
+        if m:
+            symbols.append((int(m.group(1), 16), m.group(2)))
+    return instructions, symbols
+
+
+MAP_SYMBOL = re.compile(r"^\s+0x([0-9a-fA-F]+)\s+([A-Za-z_.$?@][^\s]*)\s*$")
+MAP_PIECE = re.compile(r"^ (\.\S+)?\s+0x([0-9a-fA-F]+)\s+0x([0-9a-fA-F]+)\s+(\S.*)$")
+
+
+def map_symbols(path):
+    """The code symbols of a linker map, each with its object file."""
+    symbols, owner = [], ""
+    with open(path, encoding="latin-1") as f:
+        for line in f:
+            m = MAP_PIECE.match(line)
+            if m:
+                owner = os.path.basename(m.group(4).strip())
+                symbols.append((int(m.group(2), 16), "", owner))
+                continue
+            m = MAP_SYMBOL.match(line)
+            if m:
+                symbols.append((int(m.group(1), 16), m.group(2), owner))
+    return symbols
+
+
+def find_map(path, maps):
+    """The linker map of the build output whose bytes are this program's."""
+    if not maps:
+        return None
+    with open(path, "rb") as f:
+        data = f.read()
+    for top, _, names in sorted(os.walk(maps)):
+        for name in sorted(names):
+            candidate = os.path.join(top, name)
+            program = candidate[:-4]
+            if not name.lower().endswith(".map") or not os.path.isfile(program):
+                continue
+            if os.path.getsize(program) == len(data):
+                with open(program, "rb") as f:
+                    if f.read() == data:
+                        return candidate
+    return None
+
+
+def demangled(symbols):
+    """The symbols with C++ names readable (when c++filt is at hand)."""
+    names = sorted({s[1] for s in symbols if s[1].startswith(("_Z", "__Z"))})
+    if not names:
+        return symbols
+    try:
+        out = subprocess.run([OBJDUMP.replace("objdump", "c++filt")], input="\n".join(names) + "\n",
+                             capture_output=True, text=True, errors="replace")
+    except OSError:
+        return symbols
+    readable = dict(zip(names, out.stdout.splitlines()))
+    return [(s[0], readable.get(s[1], s[1])) + tuple(s[2:]) for s in symbols]
+
+
+class Namer:
+    def __init__(self, own, mapped):
+        own, mapped = demangled(own), demangled(mapped)
+        # A stripped program's disassembly names only its sections.
+        own = [(a, n, "") for a, n in own if not n.startswith(".")]
+        named = own or [s for s in mapped if s[1]]
+        pieces = [s for s in mapped if not s[1]]
+        self.named = sorted(named)
+        self.keys = [s[0] for s in self.named]
+        self.pieces = sorted(pieces)
+        self.piece_keys = [s[0] for s in self.pieces]
+
+    def name(self, address):
+        i = bisect.bisect_right(self.keys, address) - 1
+        if i < 0:
+            return "a place no symbol names (no linker map given: --maps)"
+        at, name, owner = self.named[i]
+        j = bisect.bisect_right(self.piece_keys, address) - 1
+        if j >= 0 and self.pieces[j][0] > at:
+            owner = self.pieces[j][2]
+        text = "%s+0x%X" % (name, address - at) if address != at else name
+        return text + (" (%s)" % owner if owner else "")
+
+
+def check_instructions(path, maps):
+    """One fault per instruction that the i386 lacks, and the count."""
+    instructions, own = disassemble(path)
+    map_file = find_map(path, maps)
+    namer = Namer(own, map_symbols(map_file) if map_file else [])
+    faults = []
+    for address, mnemonic, operands in instructions:
+        processor = newer_than_i386(mnemonic, operands)
+        if processor:
+            faults.append("instruction %s (%s) at 0x%X in %s"
+                          % (mnemonic, processor, address, namer.name(address)))
+    return faults, len(instructions)
+
+
+def check(path, allowed, maps=None):
     faults = []
     label = os.path.basename(path)
     try:
@@ -151,20 +324,27 @@ def check(path, allowed):
                 faults.append("carries the section %s (debug information; strip it)" % name)
         if image.symbols or image.symbol_table:
             faults.append("carries a symbol table of %d entries (strip it)" % image.symbols)
+        newer, instructions = check_instructions(path, maps)
+        faults += newer
     except (OSError, ValueError, struct.error) as e:
         faults.append("cannot be read: %s" % e)
     for fault in faults:
         print("%s: %s" % (label, fault))
     if not faults:
-        print("%s: i386, subsystem 4.0, %d imports from %s, all in the Windows 95 list"
-              % (label, count, ", ".join(sorted(dlls))))
+        print("%s: i386, subsystem 4.0, %d imports from %s, all in the Windows 95 list;"
+              " %d instructions, all the i386's and the i387's"
+              % (label, count, ", ".join(sorted(dlls)), instructions))
     return not faults
 
 
 def main(argv):
     allow = os.path.join(os.path.dirname(os.path.abspath(__file__)), "win95-imports.txt")
-    if len(argv) > 2 and argv[1] == "--allow":
-        allow = argv[2]
+    maps = None
+    while len(argv) > 2 and argv[1] in ("--allow", "--maps"):
+        if argv[1] == "--allow":
+            allow = argv[2]
+        else:
+            maps = argv[2]
         argv = argv[2:]
     programs = argv[1:]
     if not programs:
@@ -173,7 +353,7 @@ def main(argv):
     allowed = read_allow_list(allow)
     ok = True
     for program in programs:
-        ok = check(program, allowed) and ok
+        ok = check(program, allowed, maps) and ok
     return 0 if ok else 1
 
 
