@@ -12,7 +12,8 @@ Windows 95. Delay-loaded imports, debug sections and symbol tables are
 refused too: a program for the CD loads what it may lack with LoadLibraryA
 and is stripped.
 
-Every code section is disassembled (i686-w64-mingw32-objdump) and every
+Every code section (holding code or executable) is disassembled
+(i686-w64-mingw32-objdump, or TT_OBJDUMP) and every
 instruction that the i386 with its i387 lacks is refused: the 486's
 (bswap, cmpxchg, xadd, invd, wbinvd, invlpg), the Pentium's and later
 ones' (cpuid, rdtsc, cmpxchg8b, cmov*, fcmov*, fcomi*, fucomi*, the long
@@ -34,6 +35,8 @@ import subprocess
 import sys
 
 I386 = 0x14C
+CODE = 0x20  # section characteristics: holds code, may be executed
+EXECUTE = 0x20000000
 IMPORT_DIRECTORY = 1
 DELAY_IMPORT_DIRECTORY = 13
 
@@ -76,10 +79,14 @@ class Image:
         count = struct.unpack_from("<I", d, directories - 4)[0]
         self.directories = [struct.unpack_from("<II", d, directories + 8 * i) for i in range(min(count, 16))]
         self.sections = []
+        self.code_sections = []
         table = opt + optional_size
         for i in range(sections):
             name, vsize, va, raw_size, raw = struct.unpack_from("<8sIIII", d, table + 40 * i)
+            flags = struct.unpack_from("<I", d, table + 40 * i + 36)[0]
             self.sections.append((name.rstrip(b"\0").decode("latin-1"), va, max(vsize, raw_size), raw))
+            if flags & (CODE | EXECUTE):
+                self.code_sections.append(self.sections[-1][0])
 
     def directory(self, index):
         return self.directories[index] if index < len(self.directories) else (0, 0)
@@ -181,11 +188,16 @@ def newer_than_i386(mnemonic, operands):
     return None
 
 
-def disassemble(path):
-    """(address, mnemonic, operands) of every instruction in the code
-    sections, and the symbols that objdump names (address, name)."""
+def disassemble(path, sections):
+    """(address, mnemonic, operands) of every instruction in these sections,
+    and the symbols that objdump names (address, name)."""
+    if not sections:
+        return [], []
+    chosen = []
+    for name in sections:
+        chosen += ["-j", name]
     try:
-        out = subprocess.run([OBJDUMP, "-d", "-M", "intel", "--no-show-raw-insn", path],
+        out = subprocess.run([OBJDUMP, "-D", "-M", "intel", "--no-show-raw-insn"] + chosen + [path],
                              capture_output=True, text=True, errors="replace")
     except OSError as e:
         raise ValueError("cannot run %s: %s" % (OBJDUMP, e))
@@ -285,9 +297,9 @@ class Namer:
         return text + (" (%s)" % owner if owner else "")
 
 
-def check_instructions(path, maps):
+def check_instructions(path, sections, maps):
     """One fault per instruction that the i386 lacks, and the count."""
-    instructions, own = disassemble(path)
+    instructions, own = disassemble(path, sections)
     map_file = find_map(path, maps)
     namer = Namer(own, map_symbols(map_file) if map_file else [])
     faults = []
@@ -324,7 +336,7 @@ def check(path, allowed, maps=None):
                 faults.append("carries the section %s (debug information; strip it)" % name)
         if image.symbols or image.symbol_table:
             faults.append("carries a symbol table of %d entries (strip it)" % image.symbols)
-        newer, instructions = check_instructions(path, maps)
+        newer, instructions = check_instructions(path, image.code_sections, maps)
         faults += newer
     except (OSError, ValueError, struct.error) as e:
         faults.append("cannot be read: %s" % e)
