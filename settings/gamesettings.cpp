@@ -1,9 +1,7 @@
 /* The settings record and the reading of QVX.INF, from the CD or from the
  * game directory. */
 #include "settings/settings.h"
-#include "setup/engine/engine.h"
-#include "setup/flows/flows.h"
-#include "setup/resources/lang/texts.h"
+#include "settings/texts.h"
 #include <string.h>
 
 GameSettings gameSettings = { NULL, 0, {0}, {0}, {0}, 0, 10, {0}, "", buildLanguage->languageIndex };

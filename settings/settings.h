@@ -6,6 +6,7 @@
 #define SETTINGS_H
 
 #include "common/general.h"
+#include "settings/installstate.h"
 #include "settings/linesyntax.h"
 
 enum { OPTION_COUNT = 6, KEY_COUNT = 29, SETTINGS_KEY_LIST = 43 };
@@ -38,6 +39,15 @@ int GetSettingFlag(const char *key);
 /* setupmessage.cpp: Outfitter's own boxes, with the program's caption */
 extern const char *const setupCaption;
 int SetupMessage(const char *text, UINT style);
+
+/* driverconfig.cpp: UVCONFIG.DAT and DIG.INI in the recorded directory */
+extern char videoDriverName[260];
+extern char soundDeviceName[260];
+char *LoadOptionalFile(const char *name, DWORD *size);
+void FreeOptionalFile(char *block);
+void TrimSpaces(char *text);
+int ReadVideoDriverName(void);
+void ReadSoundDeviceName(void);
 
 /* writesettings.cpp */
 int WriteTextLine(HANDLE file, const char *text);

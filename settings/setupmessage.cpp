@@ -1,6 +1,6 @@
 /* Outfitter's message boxes: owned by the main window, with the program's caption. */
 #include "settings/settings.h"
-#include "setup/resources/lang/texts.h"
+#include "settings/texts.h"
 
 const char *const setupCaption = Text(TXT_SETUP_CAPTION);
 

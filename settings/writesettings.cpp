@@ -5,9 +5,6 @@
  * its place: during a reconfiguration the file read is the file written, and a
  * failed write must not cost the player the settings the game had. */
 #include "settings/settings.h"
-#include "setup/devices/devices.h"
-#include "setup/engine/engine.h"
-#include "setup/flows/flows.h"
 #include <mmsystem.h>
 #include "common/textformat.h"
 #include <string.h>

@@ -5,7 +5,7 @@
 #include "setup/flows/flows.h"
 #include "setup/windows/integration.h"
 #include "settings/settings.h"
-#include "setup/resources/lang/texts.h"
+#include "settings/texts.h"
 
 /* The command line is upper-cased while it is read; work on a copy rather
  * than on the process's own. */

@@ -4,10 +4,9 @@
 #include "setup/engine/engine.h"
 #include "setup/engine/container.h"
 #include "setup/engine/lzss.h"
-#include "setup/flows/flows.h"
 #include "setup/shell/shell.h"
 #include "settings/settings.h"
-#include "setup/resources/lang/texts.h"
+#include "settings/texts.h"
 #include <string.h>
 
 LONG bytesTotal;

@@ -6,9 +6,8 @@
  * everything deeper. */
 #include "setup/engine/engine.h"
 #include "setup/engine/container.h"
-#include "setup/flows/flows.h"
 #include "setup/shell/shell.h"
-#include "setup/resources/lang/texts.h"
+#include "settings/texts.h"
 #include <string.h>
 
 static const char *const gameSubdirectories[] = {

@@ -6,21 +6,11 @@
 #define ENGINE_H
 
 #include "common/general.h"
+#include "settings/installstate.h"
 #include "setup/engine/search.h"
 
-/* drives.cpp: every CD path starts with the CD's drive letter, D until set. */
-extern char activeListPath[260];      /* the file list the copy engine reads */
-extern char dosListPath[260];
-extern char cdDataDirectory[260];
-extern char cdRoot[260];
-extern char backgroundPath[260];      /* VRNBLACK.BMP */
-extern char background256Path[260];   /* VRN256.BMP */
-extern char directXPath[260];
-extern char sourceDriveText[2];       /* the letter alone */
-extern char recordedDirectory[260];   /* from the install record; empty when none */
-#define sourceDrive (cdDataDirectory[0])
+/* drives.cpp (the CD paths themselves are in settings/installstate.h) */
 extern char searchStatusText[256];    /* status line of the search and the copy */
-void SetSourceDrive(char letter);
 int CreateDirectoryPath(const char *path);
 /* The shared search (search.h) with installDirectory as the found directory
  * and the "Buscando" text on the status line, blanked after a find. */

@@ -4,7 +4,7 @@
 #include "setup/devices/devices.h"
 #include "setup/shell/shell.h"
 #include "settings/settings.h"
-#include "setup/resources/lang/texts.h"
+#include "settings/texts.h"
 
 enum { DEFAULT_TEST_TRACK = 3, MAX_TRACK_DIGITS = 11 };
 

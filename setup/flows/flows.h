@@ -6,13 +6,10 @@
 #define FLOWS_H
 
 #include "common/general.h"
+#include "settings/installstate.h"
 
-/* install.cpp */
-extern int dosVariant;
-extern int minimalInstall;
-extern char installDirectory[260];   /* ends with a backslash between pages */
-extern int directoryMissing;
-extern MEMORYSTATUS memoryStatus;    /* filled by the memory check */
+/* install.cpp (the game directory and the choices it sets are in
+ * settings/installstate.h) */
 enum { MINIMAL_INSTALL_KB = 79000 };
 int RunInstallFlow(void);
 int CheckProcessor(void);

@@ -6,14 +6,8 @@
 #include "setup/windows/integration.h"
 #include "setup/resources/resource.h"
 #include "settings/settings.h"
-#include "setup/resources/lang/texts.h"
+#include "settings/texts.h"
 #include <string.h>
-
-int dosVariant;
-int minimalInstall = 1;
-char installDirectory[260];
-int directoryMissing;
-MEMORYSTATUS memoryStatus;
 
 static const char *const gameSubdirectories[] = {
     "G0", "G1", "G2", "G3", "G4", "G5", "G6", "G7", "G8", "G9", "G10"

@@ -8,7 +8,7 @@
 #include "setup/resources/resource.h"
 #include "setup/windows/integration.h"
 #include "settings/settings.h"
-#include "setup/resources/lang/texts.h"
+#include "settings/texts.h"
 
 /* By the marker file named in the CD's QVX.INF: the registry's directory
  * first, then the fixed and network drives, with the status line showing

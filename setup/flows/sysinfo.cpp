@@ -4,9 +4,10 @@
 #include "setup/shell/shell.h"
 #include "setup/engine/engine.h"
 #include "setup/devices/devices.h"
+#include "settings/settings.h"
 #include "setup/windows/directx.h"
 #include "setup/resources/resource.h"
-#include "setup/resources/lang/texts.h"
+#include "settings/texts.h"
 
 /* GlobalMemoryStatus reports up to 4 GB in 32 bits and more in 64: taken as
  * an unsigned count, so that a machine with 2 GB or more shows its memory

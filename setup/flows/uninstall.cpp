@@ -6,7 +6,7 @@
 #include "setup/windows/integration.h"
 #include "setup/resources/resource.h"
 #include "settings/settings.h"
-#include "setup/resources/lang/texts.h"
+#include "settings/texts.h"
 
 static int DirectoryHolds(const char *directory, const char *name)
 {

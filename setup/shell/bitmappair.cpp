@@ -3,7 +3,7 @@
  * the colour back row by row. */
 #include "setup/shell/shell.h"
 #include "settings/settings.h"
-#include "setup/resources/lang/texts.h"
+#include "settings/texts.h"
 #include <string.h>
 
 

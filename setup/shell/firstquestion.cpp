@@ -5,7 +5,7 @@
 #include "setup/resources/resource.h"
 #include "setup/windows/integration.h"
 #include "settings/settings.h"
-#include "setup/resources/lang/texts.h"
+#include "settings/texts.h"
 
 static void EndProgram(void)
 {

@@ -5,7 +5,7 @@
 #include "setup/engine/engine.h"
 #include "setup/resources/resource.h"
 #include "settings/settings.h"
-#include "setup/resources/lang/texts.h"
+#include "settings/texts.h"
 #include <commctrl.h>
 #include <string.h>
 

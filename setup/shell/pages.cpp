@@ -4,7 +4,7 @@
 #include "setup/resources/resource.h"
 #include "setup/windows/integration.h"
 #include "settings/settings.h"
-#include "setup/resources/lang/texts.h"
+#include "settings/texts.h"
 #include <string.h>
 
 PageDescription page = {

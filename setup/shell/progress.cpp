@@ -3,7 +3,7 @@
  * status line. The main window paints all of it from the state kept here. */
 #include "setup/shell/shell.h"
 #include "setup/engine/engine.h"
-#include "setup/resources/lang/texts.h"
+#include "settings/texts.h"
 #include <commctrl.h>
 #include <string.h>
 

@@ -2,12 +2,11 @@
 #include "setup/shell/shell.h"
 #include "setup/engine/engine.h"
 #include "settings/settings.h"
-#include "setup/resources/lang/texts.h"
+#include "settings/texts.h"
 #include <string.h>
 
 HINSTANCE appInstance;
 int RunMode;
-char uninstallDrive;
 int installationLocated;
 int rebootNeeded;
 

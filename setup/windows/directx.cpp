@@ -4,7 +4,7 @@
 #include "setup/engine/engine.h"
 #include "setup/shell/shell.h"
 #include "settings/settings.h"
-#include "setup/resources/lang/texts.h"
+#include "settings/texts.h"
 
 /* DSETUP.DLL is loaded only here, when the installation is asked for: it lies
  * beside the relaunched copy in the temporary directory, but not beside the

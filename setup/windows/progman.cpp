@@ -7,7 +7,7 @@
 #include "setup/flows/flows.h"
 #include "setup/shell/shell.h"
 #include "settings/settings.h"
-#include "setup/resources/lang/texts.h"
+#include "settings/texts.h"
 #include <ddeml.h>
 #include <string.h>
 

@@ -2,7 +2,7 @@
  * here (OUTFIT_TABLES, from setup/CMakeLists.txt). Each must carry every text
  * number in its place, no empty text, the line layout of the Spanish text,
  * and a LanguageIndex whose CD directory is the language's own. */
-#include "setup/resources/lang/texts.h"
+#include "settings/texts.h"
 #include <gtest/gtest.h>
 #include <ctype.h>
 #include <string>

@@ -1,5 +1,5 @@
 /* Outfitter's English texts. See texts.h for how to add one. */
-#include "setup/resources/lang/texts.h"
+#include "settings/texts.h"
 
 extern const LanguageTexts englishTexts = { 1, {
     { TXT_SETUP_CAPTION, "Setup" },

@@ -1,5 +1,5 @@
 /* Outfitter's French texts. See texts.h for how to add one. */
-#include "setup/resources/lang/texts.h"
+#include "settings/texts.h"
 
 extern const LanguageTexts frenchTexts = { 2, {
     { TXT_SETUP_CAPTION, "Configuration" },

@@ -1,5 +1,5 @@
 /* Outfitter's German texts. See texts.h for how to add one. */
-#include "setup/resources/lang/texts.h"
+#include "settings/texts.h"
 
 extern const LanguageTexts germanTexts = { 3, {
     { TXT_SETUP_CAPTION, "Setup" },

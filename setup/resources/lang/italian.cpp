@@ -1,5 +1,5 @@
 /* Outfitter's Italian texts. See texts.h for how to add one. */
-#include "setup/resources/lang/texts.h"
+#include "settings/texts.h"
 
 extern const LanguageTexts italianTexts = { 4, {
     { TXT_SETUP_CAPTION, "Configurazione" },

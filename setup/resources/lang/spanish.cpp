@@ -1,5 +1,5 @@
 /* Outfitter's Spanish texts. See texts.h for how to add one. */
-#include "setup/resources/lang/texts.h"
+#include "settings/texts.h"
 
 extern const LanguageTexts spanishTexts = { 6, {
     { TXT_SETUP_CAPTION, "Configuración" },

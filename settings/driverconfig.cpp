@@ -1,9 +1,7 @@
 /* UVCONFIG.DAT and DIG.INI, the display and sound driver configurations that
  * the game keeps in its directory. Both are optional: missing means "Unknown",
  * silently. */
-#include "setup/devices/devices.h"
-#include "setup/engine/engine.h"
-#include "settings/linesyntax.h"
+#include "settings/settings.h"
 #include <string.h>
 
 char videoDriverName[260] = "Unknown";

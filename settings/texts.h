@@ -1,7 +1,7 @@
 /*
  * Outfitter's texts: every word the user reads, one table per language.
  *
- * Each language is one file beside this one (spanish.cpp, english.cpp...)
+ * Each language is one file in setup/resources/lang/ (spanish.cpp, english.cpp...)
  * holding a LanguageTexts record named after it (spanishTexts); one build of
  * OUTFIT.EXE links one of them, chosen in setup/CMakeLists.txt, and reaches
  * it through buildLanguage. The code asks for a text by its number: Text(TXT_NEXT).
