@@ -5,6 +5,15 @@
 
 static char messageText[512];
 
+/* What a reported failure means for an unattended run's status: reading
+ * fails on the CD, writing in the game directory. Probes with the boxes off
+ * decide nothing. */
+static void NoteFileFailure(int status)
+{
+    if (ShowErrorBoxes)
+        NoteRunFailure(status);
+}
+
 /* The failure text, an empty line, then the file name as the caller gave it.
  * The buffer holds any name of up to 260 characters. */
 void ShowFileError(const char *failure, const char *name)
@@ -23,6 +32,7 @@ HANDLE OpenFileForRead(const char *name)
     HANDLE file = CreateFileA(name, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, NULL);
     if (file == INVALID_HANDLE_VALUE) {
+        NoteFileFailure(END_DAMAGED_CD);
         ShowFileError("Could not open/read from a file that was asked for.", name);
         return NULL;
     }
@@ -34,6 +44,7 @@ HANDLE CreateFileForWrite(const char *name)
     HANDLE file = CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, NULL);
     if (file == INVALID_HANDLE_VALUE) {
+        NoteFileFailure(END_WRITE_FAILED);
         ShowFileError("Could not create a file that was asked for.", name);
         return NULL;
     }
@@ -52,10 +63,12 @@ int ReadFromFile(HANDLE file, void *buffer, DWORD count)
 {
     DWORD done = 0;
     if (!ReadFile(file, buffer, count, &done, NULL)) {
+        NoteFileFailure(END_DAMAGED_CD);
         ShowError("Could not open/read from a file that was asked for.");
         return 0;
     }
     if (done != count) {
+        NoteFileFailure(END_DAMAGED_CD);
         ShowError("File reading problem, not enough information was read.");
         return 0;
     }
@@ -66,10 +79,12 @@ int WriteToFile(HANDLE file, const void *data, DWORD count)
 {
     DWORD done = 0;
     if (!WriteFile(file, data, count, &done, NULL)) {
+        NoteFileFailure(END_WRITE_FAILED);
         ShowError("Unable to write information to a file.");
         return 0;
     }
     if (done != count) {
+        NoteFileFailure(END_WRITE_FAILED);
         ShowError("File writing problem, not enough information was written.");
         return 0;
     }
@@ -82,6 +97,7 @@ DWORD GetSizeOfFile(HANDLE file)
     /* 0xFFFFFFFF is also a valid low word of a 4 GB file; only then does the
      * last error tell the two apart. */
     if (size == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) {
+        NoteFileFailure(END_DAMAGED_CD);
         ShowError("Could not determine the size of one of the files that is needed.");
         return 0;
     }

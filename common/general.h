@@ -38,6 +38,23 @@ typedef int (*MessageBoxHook)(HWND owner, const char *text, const char *caption,
 int ShowMessageBox(HWND owner, const char *text, const char *caption, UINT style);
 MessageBoxHook SetMessageBoxHook(MessageBoxHook hook);
 
+/* unattended.cpp: a run without a person (Outfitter's SILENT). The door
+ * answers its boxes, logging them; the run ends with one of these statuses,
+ * the first failure noted deciding it. */
+enum { END_DONE = 0, END_FAILED = 1, END_REFUSED_MACHINE = 2, END_REFUSED_SPACE = 3, END_REFUSED_PATH = 4,
+       END_DAMAGED_CD = 5, END_WRITE_FAILED = 6, END_CANCELLED = 7 };
+extern int unattendedRun;
+extern int runStatus;                 /* the first failure noted; END_DONE while none */
+int OpenRunLog(const char *path, int append);
+void CloseRunLog(void);
+void LogText(const char *first, const char *second);
+void LogNumber(const char *first, long number, const char *second);
+void LogFileLines(const char *prefix, const char *path);
+void NoteRunFailure(int status);
+const char *RunStatusText(int status);
+void LogBox(const char *text, const char *caption);
+int UnattendedAnswer(const char *text, const char *caption, UINT style);
+
 /* system.cpp */
 HCURSOR SetWaitCursor(void);
 HCURSOR SetArrowCursor(void);

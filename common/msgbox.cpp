@@ -7,7 +7,12 @@ int ShowMessageBox(HWND owner, const char *text, const char *caption, UINT style
 {
     if (messageBoxHook)
         return messageBoxHook(owner, text, caption, style);
-    return MessageBoxA(owner, text, caption, style);
+    if (unattendedRun)
+        return UnattendedAnswer(text, caption, style);
+    LogBox(text, caption);
+    int answer = MessageBoxA(owner, text, caption, style);
+    LogNumber("  answered: ", answer, "");
+    return answer;
 }
 
 MessageBoxHook SetMessageBoxHook(MessageBoxHook hook)

@@ -240,6 +240,7 @@ int WriteSettings(void)
      * file names QVX.INF, the file the user knows. */
     DWORD attributes = GetFileAttributesA(path);
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+        NoteRunFailure(END_WRITE_FAILED);
         ShowFileError("Could not create a file that was asked for.", path);
         return 0;
     }
@@ -248,6 +249,7 @@ int WriteSettings(void)
     HANDLE file = CreateFileForWrite(newPath);
     ShowErrorBoxes = 1;
     if (!file) {
+        NoteRunFailure(END_WRITE_FAILED);
         ShowFileError("Could not create a file that was asked for.", path);
         return 0;
     }
@@ -256,9 +258,12 @@ int WriteSettings(void)
     CloseFile(&file);
     if (!written || !ReplaceWithNewFile(newPath, path, asidePath)) {
         DeleteFileA(newPath);
+        NoteRunFailure(END_WRITE_FAILED);
         if (written)   /* another program holds QVX.INF */
             ShowFileError("Could not create a file that was asked for.", path);
         return 0;
     }
+    LogText("settings file written: ", path);
+    LogFileLines("  QVX.INF: ", path);
     return 1;
 }

@@ -3,6 +3,8 @@
  * This file sits above the flows so that the shell need not know them. */
 #include "setup/shell/shell.h"
 #include "setup/flows/flows.h"
+#include "setup/flows/silent.h"
+#include "setup/engine/engine.h"
 #include "setup/windows/integration.h"
 #include "settings/settings.h"
 #include "settings/texts.h"
@@ -49,6 +51,55 @@ static void OfferRestart(void)
         ExitWindowsEx(EWX_REBOOT, 0);
 }
 
+/* ---- Unattended runs (SILENT) ---------------------------------------------------- */
+
+static int EndUnattended(int status)
+{
+    LogNumber("exit status: ", status, "");
+    LogText("  ", RunStatusText(status));
+    CloseRunLog();
+    return status;
+}
+
+/* The first start from the CD copies Outfitter to the temporary directory as
+ * always and starts the copy with the same words; it waits for the copy, so
+ * that whoever started it gets the copy's status. */
+static int RelaunchUnattended(void)
+{
+    char words[700];
+    DWORD status = END_FAILED;
+    if (!ComposeUnattendedWords(words, sizeof(words))) {
+        LogText("the words of the command line are too long to pass on", NULL);
+        return EndUnattended(END_REFUSED_PATH);
+    }
+    int started = RelaunchFromTempWith(words, &status);
+    if (logPath[0])
+        OpenRunLog(logPath, 1);
+    if (!started) {
+        LogText("the copy in the temporary directory could not be made or started", NULL);
+        status = END_FAILED;
+    }
+    return EndUnattended((int)status);
+}
+
+static int RunUnattended(char *arguments)
+{
+    if (RunMode == RUN_NORMAL && !IsRelaunchedCopy(arguments))
+        return RelaunchUnattended();
+    int status = END_DONE;
+    if (RunMode == RUN_NORMAL) {
+        ScheduleTempCleanup();
+        status = RunSilentInstall();
+    } else if (RunMode == RUN_UNINSTALL) {
+        status = RunSilentUninstall();
+    } else {
+        LogText("SYSTEMINFO only shows a page: nothing to do without one", NULL);
+    }
+    DiscardSettingsText();
+    FreeAllMemoryBlocks();
+    return EndUnattended(status);
+}
+
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR, int showCommand)
 {
     appInstance = instance;
@@ -59,12 +110,35 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR, int sh
 
     lstrcpynA(commandLine, GetCommandLineA(), sizeof(commandLine));
     char *arguments = SkipProgramPath(commandLine);
+    int unattendedWords = ReadUnattendedWords(arguments);
     ReadCommandLine(arguments);
+    if (unattendedWords) {
+        /* The copy in the temporary directory goes on with the first
+         * instance's log. */
+        if (logPath[0] && !OpenRunLog(logPath, IsRelaunchedCopy(arguments)))
+            return END_WRITE_FAILED;
+        LogText("command line: ", GetCommandLineA());
+    }
+    if (silentRun) {
+        unattendedRun = 1;
+        /* Started by hand (wine D:\DATA1\...\OUTFIT.EXE SILENT) the current
+         * drive is anybody's: the CD is where the program is. */
+        char drive = ProgramDrive();
+        if (drive && RunMode == RUN_NORMAL && !IsRelaunchedCopy(arguments))
+            SetSourceDrive(drive);
+        else if (drive && RunMode == RUN_UNINSTALL && !uninstallDrive)
+            SetSourceDrive(drive);
+        return RunUnattended(arguments);
+    }
     if (RunMode == RUN_NORMAL) {
         /* Started from the CD: run from a copy in the temporary directory so
          * that no file of the CD stays open while the game is copied. */
         if (!IsRelaunchedCopy(arguments)) {
-            RelaunchFromTemp();
+            char words[700];
+            if (!unattendedWords)
+                RelaunchFromTemp();
+            else if (ComposeUnattendedWords(words, sizeof(words)))
+                RelaunchFromTempWith(words, NULL);
             return 0;
         }
         ScheduleTempCleanup();
@@ -83,5 +157,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR, int sh
     WPARAM exitCode = RunMessageLoop();
     if (rebootNeeded)
         OfferRestart();
+    LogNumber("exit status: ", (long)exitCode, "");
+    CloseRunLog();
     return (int)exitCode;
 }

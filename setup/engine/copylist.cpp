@@ -48,6 +48,7 @@ static void DisplayName(char *name, const char *path)
 static void ReportDamagedData(const char *path, const char *destination, const char *reason)
 {
     char message[800], name[260];
+    NoteRunFailure(END_DAMAGED_CD);
     DisplayName(name, path);
     CopyText(message, sizeof(message), Text(TXT_FILE_PREFIX));
     AppendText(message, sizeof(message), name);
@@ -65,6 +66,7 @@ static void ReportDamagedData(const char *path, const char *destination, const c
 static void ReportRefusedName(const char *path, const char *destination)
 {
     char message[800], name[260];
+    NoteRunFailure(END_DAMAGED_CD);
     DisplayName(name, path);
     CopyText(message, sizeof(message), Text(TXT_FILE_PREFIX));
     AppendText(message, sizeof(message), name);
@@ -407,6 +409,16 @@ static int CopyChunks(BYTE *input, BYTE *output, HANDLE source, HANDLE target, D
     return 1;
 }
 
+/* The run's log names every file the copy wrote, with its size. */
+static void LogWrittenFile(const char *target, HANDLE file)
+{
+    char text[300];
+    CopyText(text, sizeof(text), "file written: ");
+    AppendText(text, sizeof(text), target);
+    AppendText(text, sizeof(text), ", ");
+    LogNumber(text, (long)GetFileSize(file, NULL), " bytes");
+}
+
 int CopyFileData(BYTE *input, BYTE *output, HANDLE source, const char *sourcePath,
                  const char *destination, DWORD size)
 {
@@ -436,6 +448,8 @@ int CopyFileData(BYTE *input, BYTE *output, HANDLE source, const char *sourcePat
     int result = chunkFlag == 0
                      ? CopyRawBlocks(output, source, file, remaining)
                      : CopyChunks(input, output, source, file, remaining, sourcePath, destination);
+    if (result)
+        LogWrittenFile(target, file);
     CloseFile(&file);
     return result;
 }

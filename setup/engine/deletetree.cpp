@@ -151,7 +151,7 @@ static void DeleteInstalledFile(const char *name)
     CopyText(deleteStatusText, sizeof(deleteStatusText), Text(TXT_DELETING));
     AppendText(deleteStatusText, sizeof(deleteStatusText), separator ? separator + 1 : name);
     SetStatusText(deleteStatusText);
-    DeleteFileA(path);
+    LogText(DeleteFileA(path) ? "file deleted: " : "file not deleted: ", path);
 }
 
 int DeleteInstalledFiles(void)
@@ -174,11 +174,13 @@ int RemoveInstalledDirectories(void)
     if (!IsGameDirectoryPath(installDirectory) || !IsGameDirectoryOwn())
         return 0;
     for (const char *name : gameSubdirectories) {
-        if (BuildGamePath(directory, name, strlen(name)) && !IsLinkedPath(directory))
-            RemoveDirectoryA(directory);
+        if (BuildGamePath(directory, name, strlen(name)) && !IsLinkedPath(directory) &&
+            RemoveDirectoryA(directory))
+            LogText("directory removed: ", directory);
     }
     CopyText(directory, sizeof(directory), installDirectory);
     directory[strlen(directory) - 1] = '\0';
-    RemoveDirectoryA(directory);
+    if (RemoveDirectoryA(directory))
+        LogText("directory removed: ", directory);
     return 1;
 }

@@ -7,6 +7,7 @@
 #include "setup/resources/resource.h"
 #include "settings/settings.h"
 #include "settings/texts.h"
+#include "common/textformat.h"
 #include <string.h>
 
 static const char *const gameSubdirectories[] = {
@@ -25,8 +26,13 @@ int CheckProcessor(void)
 {
     SYSTEM_INFO system;
     GetSystemInfo(&system);
+    char figures[80];
+    FormatText(figures, sizeof(figures), "processor: architecture %u, type %lu",
+               (unsigned)system.wProcessorArchitecture, (unsigned long)system.dwProcessorType);
+    LogText(figures, NULL);
     if (ProcessorIsSuitable(system.wProcessorArchitecture, system.dwProcessorType))
         return 1;
+    NoteRunFailure(END_REFUSED_MACHINE);
     SetupMessage(Text(TXT_NEED_486), MB_ICONERROR);
     return 0;
 }
@@ -41,8 +47,13 @@ int CheckMemory(void)
     memset(&memoryStatus, 0, sizeof(memoryStatus));
     memoryStatus.dwLength = sizeof(memoryStatus);
     GlobalMemoryStatus(&memoryStatus);
+    char figures[80];
+    FormatText(figures, sizeof(figures), "memory: %lu KB, needed %lu KB (MIN_MEMORY)",
+               (unsigned long)(memoryStatus.dwTotalPhys >> 10), (unsigned long)gameSettings.MinMemoryKb);
+    LogText(figures, NULL);
     if (MemoryIsEnough(memoryStatus.dwTotalPhys, gameSettings.MinMemoryKb))
         return 1;
+    NoteRunFailure(END_REFUSED_MACHINE);
     SetupMessage(Text(TXT_NOT_ENOUGH_MEMORY), MB_ICONERROR);
     return 0;
 }
@@ -67,14 +78,22 @@ int CheckFreeSpace(const char *directory)
     if (!GetDiskFreeSpaceA(root, &sectorsPerCluster, &bytesPerSector, &freeClusters, &totalClusters)) {
         /* No such drive, or no disk in it: say so, or Next does nothing. */
         char message[300];
+        LogText("free space: no answer for the drive ", root);
+        NoteRunFailure(END_REFUSED_PATH);
         CopyText(message, sizeof(message), Text(TXT_DRIVE_UNUSABLE_PREFIX));
         AppendText(message, sizeof(message), root);
         AppendText(message, sizeof(message), Text(TXT_DRIVE_UNUSABLE));
         SetupMessage(message, MB_ICONEXCLAMATION);
         return 0;
     }
+    char figures[80];
+    FormatText(figures, sizeof(figures), "free space on %s: %lu KB, needed %lu KB", root,
+               (unsigned long)FreeKilobytes(freeClusters, sectorsPerCluster, bytesPerSector),
+               (unsigned long)MINIMAL_INSTALL_KB);
+    LogText(figures, NULL);
     if (FreeSpaceIsEnough(freeClusters, sectorsPerCluster, bytesPerSector))
         return 1;
+    NoteRunFailure(END_REFUSED_SPACE);
     SetupMessage(Text(TXT_NOT_ENOUGH_SPACE), MB_ICONERROR);
     return 0;
 }
@@ -85,10 +104,12 @@ int CheckLocationText(char *directory)
 {
     size_t length = strlen(directory);
     if (length <= 3) {
+        NoteRunFailure(END_REFUSED_PATH);
         SetupMessage(Text(TXT_LOCATION_TOO_SHORT), MB_ICONEXCLAMATION);
         return 0;
     }
     if (directory[1] != ':' || directory[2] != '\\') {
+        NoteRunFailure(END_REFUSED_PATH);
         SetupMessage(Text(TXT_LOCATION_NO_DRIVE), MB_ICONEXCLAMATION);
         return 0;
     }
@@ -130,15 +151,21 @@ int LocationLeavesRoomForTheGame(const char *directory)
 int PrepareInstallDirectory(const char *directory)
 {
     if (!LocationLeavesRoomForTheGame(directory)) {
+        NoteRunFailure(END_REFUSED_PATH);
         SetupMessage(Text(TXT_LOCATION_TOO_LONG), MB_ICONEXCLAMATION);
         return 0;
     }
     if (!CheckFreeSpace(directory))
         return 0;
     if (!DirectoryFound(directory)) {
-        if (SetupMessage(Text(TXT_CREATE_DIRECTORY), MB_ICONQUESTION | MB_YESNO) != IDYES)
+        /* An unattended run was given the directory to make: its answer
+         * is the page's "Yes". */
+        if (unattendedRun)
+            LogText("question answered Yes: ", Text(TXT_CREATE_DIRECTORY));
+        else if (SetupMessage(Text(TXT_CREATE_DIRECTORY), MB_ICONQUESTION | MB_YESNO) != IDYES)
             return 0;
         if (!CreateDirectoryPath(directory)) {
+            NoteRunFailure(END_REFUSED_PATH);
             SetupMessage(Text(TXT_CANNOT_CREATE_DIRECTORY), MB_ICONEXCLAMATION);
             return 0;
         }

@@ -20,6 +20,15 @@ int CheckWindowsVersion(void);
 void ReadCommandLine(char *arguments);       /* sets RunMode, uninstallDrive and the CD drive */
 int IsRelaunchedCopy(char *arguments);       /* mode 0 with FROM: the copy in the temporary directory */
 
+/* words.cpp: SILENT, DIR:, GROUP:NO and LOG: of an unattended run */
+extern int silentRun;
+extern int groupWanted;                      /* 0 after GROUP:NO */
+extern char givenDirectory[260];             /* DIR:, empty when not given */
+extern char logPath[260];                    /* LOG:, empty when not given */
+int ReadUnattendedWords(char *arguments);    /* takes them out of the text; 1 when there were any */
+int ComposeUnattendedWords(char *words, size_t size);   /* the same words again, each after a blank */
+char ProgramDrive(void);
+
 /* firstquestion.cpp */
 void AskFirstQuestion(void);                 /* modes 0 and 1: posts the flow message or ends the program */
 

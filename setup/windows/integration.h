@@ -26,6 +26,10 @@ int CreateProgramGroup(void);         /* the group and its five items; the page'
 
 /* relaunch.cpp */
 int RelaunchFromTemp(void);
+/* The same with the words of an unattended run or a log behind FROM:; with
+ * status, the copy is waited for and its exit code put there. 1 when the
+ * copy was started. */
+int RelaunchFromTempWith(const char *words, DWORD *status);
 int CopyToTemp(const char *name, const char *temp, int fromLanguageDirectory);
 int ScheduleTempCleanup(void);
 

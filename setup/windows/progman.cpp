@@ -86,6 +86,7 @@ int SendProgramManagerCommand(const char *command)
     DdeState *state = CurrentState();
     if (!state || !state->instance || !state->conversation)
         return 0;
+    LogText("program group: ", command);
     DWORD transaction = 0;
     return DdeClientTransaction((BYTE *)command, (DWORD)strlen(command) + 1, state->conversation, NULL, 0,
                                 XTYP_EXECUTE, TIMEOUT_ASYNC, &transaction) != 0;

@@ -38,6 +38,42 @@ int CopyToTemp(const char *name, const char *temp, int fromLanguageDirectory)
     return 1;
 }
 
+/* The six files in the temporary directory, and the copy's command line. */
+static int PrepareRelaunch(char *command, size_t size)
+{
+    char temp[260];
+    if (!GetTemporaryDirectory(temp))
+        return 0;
+    for (int i = 0; i < RELAUNCH_FILE_COUNT; i++)
+        if (!CopyToTemp(relaunchFiles[i], temp, i == 0))
+            return 0;
+    return CopyText(command, size, "\"") && AppendText(command, size, temp) &&
+           AppendText(command, size, "OUTFIT.EXE\" FROM:") && AppendText(command, size, sourceDriveText);
+}
+
+int RelaunchFromTempWith(const char *words, DWORD *status)
+{
+    char command[1200];
+    if (!PrepareRelaunch(command, sizeof(command)) || !AppendText(command, sizeof(command), words))
+        return 0;
+    LogText("relaunch: ", command);
+    CloseRunLog();   /* the copy writes on in the same log */
+    STARTUPINFOA startup;
+    PROCESS_INFORMATION process;
+    memset(&startup, 0, sizeof(startup));
+    startup.cb = sizeof(startup);
+    if (!CreateProcessA(NULL, command, NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process))
+        return 0;
+    CloseHandle(process.hThread);
+    if (status) {
+        WaitForSingleObject(process.hProcess, INFINITE);
+        if (!GetExitCodeProcess(process.hProcess, status))
+            *status = END_FAILED;
+    }
+    CloseHandle(process.hProcess);
+    return 1;
+}
+
 int RelaunchFromTemp(void)
 {
     char temp[260], command[300];

@@ -1,0 +1,11 @@
+/*
+ * Unattended installation and uninstallation (SILENT on the command line):
+ * the default road's answers, no page and no box, a log, an end status.
+ */
+#ifndef SILENT_H
+#define SILENT_H
+
+int RunSilentInstall(void);     /* the run's end status, END_DONE when installed */
+int RunSilentUninstall(void);   /* the same, END_DONE when uninstalled */
+
+#endif
