@@ -27,28 +27,60 @@ ProgressHook SetProgressHook(ProgressHook hook)
     return previous;
 }
 
-/* The areas a step changed, drawn together at its end. */
-enum { MAX_STEP_AREAS = 3 };
-static RECT stepAreas[MAX_STEP_AREAS];
-static int stepErases[MAX_STEP_AREAS];
-static int stepAreaCount;
+/* What the steps changed since the screen was last drawn: the percentage
+ * box, the time-left box and the revealed rows, each kept as one rectangle
+ * that grows over folded steps, and the bar position not yet sent. */
+enum { AREA_PERCENTAGE, AREA_TIME_LEFT, AREA_ROWS, AREA_KINDS };
+static const int areaErases[AREA_KINDS] = { 1, 1, 0 };
+static RECT changedAreas[AREA_KINDS];
+static int areaChanged[AREA_KINDS];
+static LONG barRows, shownBarRows;
+static DWORD lastDrawn;            /* GetTickCount when a step last drew the screen */
 
-static void MarkChanged(const RECT *area, int erase)
+static void MarkChanged(int kind, const RECT *area)
 {
-    if (stepAreaCount < MAX_STEP_AREAS) {
-        stepAreas[stepAreaCount] = *area;
-        stepErases[stepAreaCount] = erase;
-        stepAreaCount++;
+    if (areaChanged[kind]) {
+        RECT both;
+        UnionRect(&both, &changedAreas[kind], area);
+        changedAreas[kind] = both;
+    } else {
+        changedAreas[kind] = *area;
+        areaChanged[kind] = 1;
     }
 }
 
-static void DrawChangedAreas(void)
+static int DrawingPending(void)
 {
-    for (int i = 0; i < stepAreaCount; i++)
-        DrawMainWindowArea(&stepAreas[i], stepErases[i]);
-    stepAreaCount = 0;
+    for (int i = 0; i < AREA_KINDS; i++)
+        if (areaChanged[i])
+            return 1;
+    return barRows != shownBarRows;
+}
+
+static void ForgetChanges(void)
+{
+    for (int i = 0; i < AREA_KINDS; i++)
+        areaChanged[i] = 0;
+    barRows = shownBarRows = 0;
+    /* The first step of a pass is drawn whenever it comes. */
+    lastDrawn = GetTickCount() - PROGRESS_PACE;
+}
+
+/* Everything changed since the last drawing, at once; the bar repaints
+ * itself when its position is set. */
+static void DrawChanges(void)
+{
+    for (int i = 0; i < AREA_KINDS; i++)
+        if (areaChanged[i]) {
+            DrawMainWindowArea(&changedAreas[i], areaErases[i]);
+            areaChanged[i] = 0;
+        }
     if (mainWindow)
         UpdateWindow(mainWindow);
+    if (progressBar && barRows != shownBarRows)
+        SendMessageA(progressBar, PBM_SETPOS, (WPARAM)(WORD)barRows, 0);
+    shownBarRows = barRows;
+    lastDrawn = GetTickCount();
 }
 
 static void RepaintMainWindow(const RECT *area, BOOL erase)
@@ -64,7 +96,7 @@ static void RepaintMainWindow(const RECT *area, BOOL erase)
 void ResetProgress(void)
 {
     revealedRows = 0;
-    stepAreaCount = 0;
+    ForgetChanges();
     percentageText[0] = '\0';
     timeLeftText[0] = '\0';
     shownSecondsLeft = -1;
@@ -86,6 +118,7 @@ int OpenProgress(void)
     percentageText[0] = '\0';
     timeLeftText[0] = '\0';
     shownSecondsLeft = -1;
+    ForgetChanges();
     progressOpened = GetTickCount();
     RepaintMainWindow(NULL, FALSE);
     return 1;
@@ -121,7 +154,7 @@ static void ShowPercentage(void)
     CopyText(percentageText, sizeof(percentageText), text);
     int width = ScreenWidth(), height = ScreenHeight();
     RECT box = { 3 * (width / 4) + 8, height - 80, 3 * (width / 4) + 108, height - 62 };
-    MarkChanged(&box, 1);
+    MarkChanged(AREA_PERCENTAGE, &box);
 }
 
 /* Seconds left, from the rows done so far and the time they took, once the
@@ -144,7 +177,7 @@ static void ShowTimeLeft(LONG rows)
     CopyText(timeLeftText, sizeof(timeLeftText), text);
     int width = ScreenWidth(), height = ScreenHeight();
     RECT box = { 0, height - 80, width / 4 - 8, height - 62 };
-    MarkChanged(&box, 1);
+    MarkChanged(AREA_TIME_LEFT, &box);
 }
 
 /* Copies rows [from, to) of the colour picture over the grey one and repaints
@@ -167,9 +200,16 @@ static void RevealRows(LONG from, LONG to)
     LONG left = (ScreenWidth() - header->biWidth) / 2;
     LONG bottom = (ScreenHeight() - header->biHeight) / 2 + header->biHeight;
     RECT rows = { left, bottom - to, left + header->biWidth, bottom - from };
-    MarkChanged(&rows, 0);
+    MarkChanged(AREA_ROWS, &rows);
 }
 
+/* A screen shows no more than its refresh rate, and nobody sees a bar drawn
+ * 50 times a second differ from one drawn at every step; drawing at every
+ * step of a fast copy costs more than the copy. So a step that comes less
+ * than PROGRESS_PACE ms after the last drawing only notes what it changed,
+ * and the next step that is drawn draws all of it. The last step (all bytes
+ * copied) is always drawn, and CloseProgress draws what is left. A slow
+ * source, whose steps are further apart, has every step drawn. */
 int ProgressStep(void)
 {
     LONG rows = RowsDue();
@@ -177,19 +217,21 @@ int ProgressStep(void)
         ShowPercentage();
         ShowTimeLeft(rows);
         RevealRows(revealedRows, rows);
-        /* What the step changed is drawn at once; the bar repaints itself
-         * when its position is set. */
-        DrawChangedAreas();
-        if (progressBar)
-            SendMessageA(progressBar, PBM_SETPOS, (WPARAM)(WORD)rows, 0);
+        barRows = rows;
     }
+    if (DrawingPending() && (bytesCopied >= bytesTotal || GetTickCount() - lastDrawn >= PROGRESS_PACE))
+        DrawChanges();
     if (progressHook)
-        progressHook();
+        progressHook(!DrawingPending());
     return 1;
 }
 
 int CloseProgress(void)
 {
+    if (DrawingPending())
+        DrawChanges();
+    if (progressHook)
+        progressHook(PROGRESS_CLOSING);
     if (progressBar)
         DestroyWindow(progressBar);
     progressBar = NULL;

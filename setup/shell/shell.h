@@ -88,9 +88,16 @@ extern LONG pictureRows;
 void ResetProgress(void);
 int OpenProgress(void);
 int ProgressStep(void);
-/* Called at the end of every step: tests count the steps with it, and a test
- * run can slow the copy through it to watch the display. */
-typedef void (*ProgressHook)(void);
+/* The least time between two drawings of the progress display, in ms; what
+ * a step changes sooner is drawn by a later step. */
+enum { PROGRESS_PACE = 20 };
+/* Called at the end of every step, with 1 when the screen shows all of it
+ * and 0 when its drawing was left to a later step, and by CloseProgress with
+ * PROGRESS_CLOSING once it has drawn what the last steps left, before the bar
+ * goes: tests count the steps with it, and a test run can slow the copy
+ * through it to watch the display. */
+enum { PROGRESS_CLOSING = -1 };
+typedef void (*ProgressHook)(int drawn);
 ProgressHook SetProgressHook(ProgressHook hook);
 int CloseProgress(void);
 void SetStatusText(const char *text);

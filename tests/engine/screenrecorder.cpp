@@ -6,9 +6,10 @@
 std::vector<RecordedPaint> recordedPaints;
 static std::vector<LONG> recordedSteps;
 
-static void RecordStep(void)
+static void RecordStep(int drawn)
 {
-    recordedSteps.push_back(bytesCopied);
+    if (drawn != PROGRESS_CLOSING)
+        recordedSteps.push_back(bytesCopied);
 }
 
 enum { PICTURE_SIZE = 16 };

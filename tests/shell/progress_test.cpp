@@ -67,8 +67,10 @@ struct Progress : ::testing::Test {
         DestroyWindow(mainWindow);
         mainWindow = NULL;
     }
+    /* Each step comes late enough to be drawn at once. */
     void StepAt(LONG bytes)
     {
+        Sleep(PROGRESS_PACE + 1);
         bytesCopied = bytes;
         ProgressStep();
     }
