@@ -191,6 +191,10 @@ tt_start_wineserver() {
   tt_wine cmd.exe <"$fifo" >/dev/null 2>&1 &
   exec {TT_KEEPALIVE_FD}>"$fifo"
   tt_wine cmd.exe /c exit >/dev/null 2>&1 </dev/null
+  # The desktop process too: started by the first program that opens a
+  # window, it would keep that program's output open.
+  tt_wine explorer.exe /desktop <"$fifo" >/dev/null 2>&1 &
+  sleep 2
 }
 
 # Ends every Wine process of the current prefix and removes the prefix.
