@@ -191,6 +191,11 @@ tt_start_wineserver() {
   tt_wine cmd.exe <"$fifo" >/dev/null 2>&1 &
   exec {TT_KEEPALIVE_FD}>"$fifo"
   tt_wine cmd.exe /c exit >/dev/null 2>&1 </dev/null
+  # The desktop process (explorer.exe /desktop) starts with the first
+  # program that asks for the desktop window and inherits its output. With
+  # the menu builder off, no program of the start-up asks for it any more,
+  # so ask now rather than leave it to the first test.
+  tt_wine rundll32.exe user32.dll,GetDesktopWindow >/dev/null 2>&1 </dev/null
   # The desktop process too: started by the first program that opens a
   # window, it would keep that program's output open.
   tt_wine explorer.exe /desktop <"$fifo" >/dev/null 2>&1 &
