@@ -71,7 +71,7 @@ extern const LanguageTexts englishTexts = { 1, {
       "Don't forget that there are more entertaining games from Vornhollow Entertainment." },
     { TXT_LIST_UNREADABLE_PREFIX, "Cannot read the file " },
     { TXT_LIST_UNREADABLE,
-      " on the CD, or it is damaged. Without it there is no knowing which files Tinfoil Tango "
+      " on the CD, or it is damaged. Without it there is no way of knowing which files Tinfoil Tango "
       "installed, so nothing has been deleted.\n\n"
       "Check that the Tinfoil Tango CD is in the drive and try again." },
 
@@ -80,11 +80,11 @@ extern const LanguageTexts englishTexts = { 1, {
       "To hear the sounds of Tinfoil Tango, you need to connect your "
       "headphones/speakers to your sound card. You must also set up your "
       "sound card with a DOS configuration program.\n\n"
-      "Click 'Next' to run this program." },
+      "Click \"Next\" to run this program." },
     { TXT_SOUND_WINDOWS,
       "To hear the music you must connect your headphones or speakers to a "
       "sound card.\n\nDo you want to hear a music sample to test the configuration?" },
-    { TXT_SOUND_CONTINUE, "Click 'Next' to continue." },
+    { TXT_SOUND_CONTINUE, "Click \"Next\" to continue." },
     { TXT_NO_SOUND_DEVICE, "There is no sound device connected to this computer." },
     { TXT_SAMPLE_FAILED,
       "The sound sample could not be played.\n\n"
@@ -142,7 +142,7 @@ extern const LanguageTexts englishTexts = { 1, {
 
     { TXT_NO_PALETTE, "Unable to create a palette for the requested picture." },
     { TXT_NO_MONOCHROME, "Unable to make a monochrome bitmap: the bitmap has no palette or 24 bits per pixel." },
-    { TXT_NO_MIN_MEMORY, "MIN_MEMORY parameter missing from QVX.INF file." },
+    { TXT_NO_MIN_MEMORY, "MIN_MEMORY parameter missing from the QVX.INF file." },
     { TXT_NO_TRACKS_EXPECTED, "TRACKS_EXPECTED parameter missing from QVX.INF." },
     { TXT_NO_INSTALLED_FILE, "INSTALLED_FILE parameter missing from QVX.INF." },
     { TXT_LINES_TOO_LONG, "FILELIST.TXT or QVX.INF contains lines that are too long." },

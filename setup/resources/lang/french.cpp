@@ -71,7 +71,7 @@ extern const LanguageTexts frenchTexts = { 2, {
       "N'oubliez pas que Vornhollow Entertainment vous propose bien d'autres jeux passionnants." },
     { TXT_LIST_UNREADABLE_PREFIX, "Impossible de lire le fichier " },
     { TXT_LIST_UNREADABLE,
-      " du CD, ou il est endommagé. Sans lui, impossible de savoir quels fichiers Tinfoil Tango "
+      " du CD, ou ce fichier est endommagé. Sans lui, impossible de savoir quels fichiers Tinfoil Tango "
       "a installés : rien n'a donc été supprimé.\n\n"
       "Vérifiez que le CD de Tinfoil Tango est dans le lecteur et réessayez." },
 
@@ -80,14 +80,14 @@ extern const LanguageTexts frenchTexts = { 2, {
       "Pour entendre les sons de Tinfoil Tango, vous devez brancher votre "
       "casque ou vos haut-parleurs sur votre carte son. Vous devez aussi configurer votre "
       "carte son avec un programme de configuration DOS.\n\n"
-      "Cliquez sur 'Suivant' pour lancer ce programme." },
+      "Cliquez sur \"Suivant\" pour lancer ce programme." },
     { TXT_SOUND_WINDOWS,
       "Pour entendre la musique, vous devez brancher votre casque ou vos haut-parleurs sur une "
       "carte son.\n\nVoulez-vous écouter un extrait musical pour tester la configuration ?" },
-    { TXT_SOUND_CONTINUE, "Cliquez sur 'Suivant' pour continuer." },
+    { TXT_SOUND_CONTINUE, "Cliquez sur \"Suivant\" pour continuer." },
     { TXT_NO_SOUND_DEVICE, "Aucun périphérique audio n'est connecté à l'ordinateur." },
     { TXT_SAMPLE_FAILED,
-      "Impossible de jouer l'extrait sonore.\n\n"
+      "Impossible de lire l'extrait sonore.\n\n"
       "Le logiciel de la carte son n'est peut-être pas installé. "
       "Utilisez l'option \"Ajout de périphérique\" du Panneau de configuration pour y remédier." },
     { TXT_HEAR_SOUND, "Entendez-vous la musique de la carte son ?" },
@@ -110,7 +110,7 @@ extern const LanguageTexts frenchTexts = { 2, {
       "casque ou les haut-parleurs sur la carte.\n\n"
       "Voulez-vous écouter un extrait musical pour tester la configuration ?" },
     { TXT_CD_NO_ACCESS, "Impossible d'accéder au lecteur de CD." },
-    { TXT_CD_CANNOT_PLAY, "Le lecteur de CD ne peut pas jouer cette piste." },
+    { TXT_CD_CANNOT_PLAY, "Le lecteur de CD ne peut pas lire cette piste." },
 
     { TXT_DIRECTX_TITLE, "Installation de DirectX 3" },
     { TXT_DIRECTX_TEXT,

@@ -17,7 +17,7 @@ extern const LanguageTexts germanTexts = { 3, {
     { TXT_SKIP, "Überspringen" },
     { TXT_FINISH, "Beenden" },
     { TXT_OK, "OK" },
-    { TXT_REINSTALL, "Installieren" },
+    { TXT_REINSTALL, "Neu installieren" },
     { TXT_CONFIGURE, "Konfigurieren" },
 
     { TXT_WIN32S_REFUSED, "Tinfoil Tango ist nicht für Win32s ausgelegt.\n\nProgramm wird abgebrochen." },
@@ -81,11 +81,11 @@ extern const LanguageTexts germanTexts = { 3, {
       "Um die Klänge von Tinfoil Tango zu hören, müssen Sie Ihre "
       "Kopfhörer/Lautsprecher an Ihre Soundkarte anschließen. Außerdem müssen Sie Ihre "
       "Soundkarte mit einem DOS-Konfigurationsprogramm einrichten.\n\n"
-      "Klicken Sie auf 'Weiter', um dieses Programm aufzurufen." },
+      "Klicken Sie auf \"Weiter\", um dieses Programm aufzurufen." },
     { TXT_SOUND_WINDOWS,
       "Um die Musik zu hören, müssen Sie Ihre Kopfhörer oder Lautsprecher an eine "
       "Soundkarte anschließen.\n\nWollen Sie ein Musikbeispiel hören, um die Einstellungen zu testen?" },
-    { TXT_SOUND_CONTINUE, "Klicken Sie auf 'Weiter', um fortzufahren." },
+    { TXT_SOUND_CONTINUE, "Klicken Sie auf \"Weiter\", um fortzufahren." },
     { TXT_NO_SOUND_DEVICE, "An diesen Computer ist kein Audiogerät angeschlossen." },
     { TXT_SAMPLE_FAILED,
       "Das Klangbeispiel konnte nicht abgespielt werden.\n\n"
@@ -143,7 +143,7 @@ extern const LanguageTexts germanTexts = { 3, {
     { TXT_NOT_DETECTED, "Nicht gefunden" },
 
     { TXT_NO_PALETTE, "Für das gewünschte Bild kann keine Palette erstellt werden." },
-    { TXT_NO_MONOCHROME, "Kein einfarbiges Bitmap möglich: Das Bitmap hat keine Palette oder 24 Bit pro Pixel." },
+    { TXT_NO_MONOCHROME, "Es kann kein monochromes Bitmap erstellt werden: Das Bitmap hat keine Palette oder 24 Bit pro Pixel." },
     { TXT_NO_MIN_MEMORY, "Parameter MIN_MEMORY fehlt in der Datei QVX.INF." },
     { TXT_NO_TRACKS_EXPECTED, "Parameter TRACKS_EXPECTED fehlt in QVX.INF." },
     { TXT_NO_INSTALLED_FILE, "Parameter INSTALLED_FILE fehlt in QVX.INF." },

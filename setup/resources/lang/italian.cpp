@@ -52,10 +52,10 @@ extern const LanguageTexts italianTexts = { 4, {
     { TXT_DRIVE_UNUSABLE, "\n\nRiprova." },
     { TXT_LOCATION_TITLE, "Percorso di installazione" },
     { TXT_LOCATION_INSTALL,
-      "Indica il punto del disco fisso in cui vuoi installare Tinfoil Tango.\n\n"
+      "Indica il percorso del disco fisso in cui vuoi installare Tinfoil Tango.\n\n"
       "Poi fai clic su \"Avanti\" per copiare i file dal CD-ROM." },
     { TXT_LOCATION_UNINSTALL,
-      "Indica il punto del disco fisso in cui hai installato Tinfoil Tango.\n\n"
+      "Indica il percorso del disco fisso in cui hai installato Tinfoil Tango.\n\n"
       "Poi fai clic su \"Avanti\" per eliminare i file dal disco fisso." },
     { TXT_INSTALL_DONE, "Tinfoil Tango è stato installato correttamente.\n\nOra puoi cominciare a giocare." },
 
@@ -81,11 +81,11 @@ extern const LanguageTexts italianTexts = { 4, {
       "Per sentire i suoni di Tinfoil Tango devi collegare le "
       "cuffie/gli altoparlanti alla scheda audio. Devi anche configurare la "
       "scheda audio con un programma di configurazione DOS.\n\n"
-      "Fai clic su 'Avanti' per avviare questo programma." },
+      "Fai clic su \"Avanti\" per avviare questo programma." },
     { TXT_SOUND_WINDOWS,
       "Per sentire la musica devi collegare le cuffie o gli altoparlanti a una "
       "scheda audio.\n\nVuoi ascoltare un brano musicale di prova per verificare la configurazione?" },
-    { TXT_SOUND_CONTINUE, "Fai clic su 'Avanti' per continuare." },
+    { TXT_SOUND_CONTINUE, "Fai clic su \"Avanti\" per continuare." },
     { TXT_NO_SOUND_DEVICE, "Al computer non è collegata nessuna periferica audio." },
     { TXT_SAMPLE_FAILED,
       "Impossibile riprodurre il campione sonoro.\n\n"
