@@ -196,10 +196,6 @@ tt_start_wineserver() {
   # the menu builder off, no program of the start-up asks for it any more,
   # so ask now rather than leave it to the first test.
   tt_wine rundll32.exe user32.dll,GetDesktopWindow >/dev/null 2>&1 </dev/null
-  # The desktop process too: started by the first program that opens a
-  # window, it would keep that program's output open.
-  tt_wine explorer.exe /desktop <"$fifo" >/dev/null 2>&1 &
-  sleep 2
 }
 
 # Ends every Wine process of the current prefix and removes the prefix.
