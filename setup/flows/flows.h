@@ -50,4 +50,7 @@ int CdMusicTest(void);                        /* 1003 for Back on its first page
 int TrackFromInterim(const char *value);      /* n + 1 from the digits of value, as one byte */
 int CdTestTrack(void);                        /* from INTERIM; 3 without it */
 
+/* The box for a file list or index of the CD that cannot be read (uninstall.cpp). */
+void ReportUnreadableLists(const char *failedPath);
+
 #endif

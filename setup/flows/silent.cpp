@@ -139,11 +139,7 @@ int RunSilentInstall(void)
 
 static int UnreadableLists(const char *failedPath)
 {
-    char message[600];
-    CopyText(message, sizeof(message), Text(TXT_LIST_UNREADABLE_PREFIX));
-    AppendText(message, sizeof(message), failedPath);
-    AppendText(message, sizeof(message), Text(TXT_LIST_UNREADABLE));
-    SetupMessage(message, MB_OK | MB_ICONERROR);
+    ReportUnreadableLists(failedPath);
     return Ended(END_DAMAGED_CD);
 }
 

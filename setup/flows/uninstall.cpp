@@ -35,7 +35,7 @@ static void DeleteGameFiles(void)
 /* Without the CD's lists nobody knows which files are the game's: nothing is
  * deleted, and the records stay so that the uninstallation can be run again
  * with the CD. */
-static void ReportUnreadableLists(const char *failedPath)
+void ReportUnreadableLists(const char *failedPath)
 {
     char message[600];
     CopyText(message, sizeof(message), Text(TXT_LIST_UNREADABLE_PREFIX));
