@@ -28,10 +28,11 @@ ProgressHook SetProgressHook(ProgressHook hook)
 }
 
 /* What the steps changed since the screen was last drawn: the percentage
- * box, the time-left box and the revealed rows, each kept as one rectangle
- * that grows over folded steps, and the bar position not yet sent. */
-enum { AREA_PERCENTAGE, AREA_TIME_LEFT, AREA_ROWS, AREA_KINDS };
-static const int areaErases[AREA_KINDS] = { 1, 1, 0 };
+ * box, the time-left box, the revealed rows and the status line, each kept
+ * as one rectangle that grows over folded steps, and the bar position not
+ * yet sent. */
+enum { AREA_PERCENTAGE, AREA_TIME_LEFT, AREA_ROWS, AREA_STATUS, AREA_KINDS };
+static const int areaErases[AREA_KINDS] = { 1, 1, 0, 1 };
 static RECT changedAreas[AREA_KINDS];
 static int areaChanged[AREA_KINDS];
 static LONG barRows, shownBarRows;
@@ -239,6 +240,10 @@ int CloseProgress(void)
     return 1;
 }
 
+/* While the progress display is open the status line keeps the pace of the
+ * steps: a new file named less than PROGRESS_PACE ms after a step was last
+ * drawn is drawn with the next step that is. Drawing it does not count as a
+ * step's drawing, so the step after it is judged by the pace alone. */
 void SetStatusText(const char *text)
 {
     statusText = text;
@@ -247,5 +252,14 @@ void SetStatusText(const char *text)
     RECT band;
     GetClientRect(mainWindow, &band);
     band.top = ScreenHeight() - 20;
-    RepaintMainWindow(&band, TRUE);
+    if (!progressBar) {
+        RepaintMainWindow(&band, TRUE);
+        return;
+    }
+    MarkChanged(AREA_STATUS, &band);
+    if (GetTickCount() - lastDrawn >= PROGRESS_PACE) {
+        DWORD stepDrawn = lastDrawn;
+        DrawChanges();
+        lastDrawn = stepDrawn;
+    }
 }

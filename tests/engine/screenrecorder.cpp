@@ -5,11 +5,14 @@
 
 std::vector<RecordedPaint> recordedPaints;
 static std::vector<LONG> recordedSteps;
+static std::vector<std::string> recordedStepStatus;
 
 static void RecordStep(int drawn)
 {
-    if (drawn != PROGRESS_CLOSING)
+    if (drawn != PROGRESS_CLOSING) {
         recordedSteps.push_back(bytesCopied);
+        recordedStepStatus.push_back(statusText ? statusText : "");
+    }
 }
 
 enum { PICTURE_SIZE = 16 };
@@ -78,11 +81,17 @@ void ScreenRecorder::Clear()
 {
     recordedPaints.clear();
     recordedSteps.clear();
+    recordedStepStatus.clear();
 }
 
 std::vector<LONG> ScreenRecorder::StepCounts() const
 {
     return recordedSteps;
+}
+
+std::vector<std::string> ScreenRecorder::StepStatuses() const
+{
+    return recordedStepStatus;
 }
 
 std::vector<std::string> ScreenRecorder::StatusTexts() const

@@ -25,6 +25,7 @@ struct ScreenRecorder {
     ~ScreenRecorder();
     void Clear();
     std::vector<LONG> StepCounts() const;          /* bytesCopied at each progress step */
+    std::vector<std::string> StepStatuses() const; /* the status line's text at each step */
     std::vector<std::string> StatusTexts() const;  /* the status line's texts, repeats dropped */
 };
 
