@@ -6,23 +6,6 @@
 
 GameSettings gameSettings = { NULL, 0, {0}, {0}, {0}, 0, 10, {0}, "", buildLanguage->languageIndex };
 
-const char *const optionKeys[OPTION_COUNT] = {
-    "SHADOWS", "ANTIALIASING", "INTEREST_EFFECTS", "ACCURATE_SHADING", "SCROLLING_SKY", "SPOT_SOUNDS"
-};
-
-const char *const keyBindingKeys[KEY_COUNT] = {
-    "KEY_UPONLY", "KEY_UPRIGHT", "KEY_RIGHT", "KEY_DOWNRIGHT", "KEY_DOWNONLY", "KEY_DOWNLEFT",
-    "KEY_LEFT", "KEY_UPLEFT", "KEY_FIRE", "KEY_RUN", "KEY_CROUCH", "KEY_SHOOTHIGH",
-    "KEY_SHOOTNORMAL", "KEY_FIGHTMODE", "KEY_PISTOL", "KEY_GRENADES", "KEY_FLAREGUN",
-    "KEY_FLAMETHROWER", "KEY_MACHINEGUN", "KEY_EXPERIMENTALWEAPON", "KEY_BAZOOKA",
-    "KEY_ROCKETLAUNCHER", "KEY_TARGETING", "KEY_MENU", "KEY_VUMAPPER", "KEY_MAP",
-    "KEY_TOGGLE_TOOLBAR", "KEY_TOOLBAR_POSITION", "KEY_WEAPONS_TOOLS"
-};
-
-const char *const languageDirectories[8] = {
-    "", "ENGLISH\\", "FRENCH\\", "GERMAN\\", "ITALIAN\\", "GREEK\\", "SPANISH\\", "JAPANESE\\"
-};
-
 const char *LanguageDirectory(void)
 {
     LONG index = gameSettings.LanguageIndex;

@@ -8,8 +8,7 @@
 #include "common/general.h"
 #include "settings/installstate.h"
 #include "settings/linesyntax.h"
-
-enum { OPTION_COUNT = 6, KEY_COUNT = 29, SETTINGS_KEY_LIST = 43 };
+#include "settings/settingstext.h"
 
 struct GameSettings {
     char *SettingsText;             /* the whole file as last read, not terminated */
@@ -26,9 +25,6 @@ struct GameSettings {
 
 /* gamesettings.cpp */
 extern GameSettings gameSettings;
-extern const char *const optionKeys[OPTION_COUNT];
-extern const char *const keyBindingKeys[KEY_COUNT];
-extern const char *const languageDirectories[8];   /* index 1-7; 0 has none */
 const char *LanguageDirectory(void);                 /* of this build */
 int ReadSettings(int fromInstallDir);
 void DiscardSettingsText(void);
@@ -51,8 +47,6 @@ void ReadSoundDeviceName(void);
 
 /* writesettings.cpp */
 int WriteTextLine(HANDLE file, const char *text);
-int WriteKeyValueLine(HANDLE file, const char *key, const char *value);
-int WriteOptionLine(HANDLE file, const char *line, int on);
 int WriteSettings(void);
 
 #endif
