@@ -58,6 +58,7 @@ tt_install_deps() {
   [ -f /usr/share/wine/fonts/marlett.ttf ] || need=1
   /usr/bin/python3 -c 'import PIL' >/dev/null 2>&1 || need=1
   dpkg -s libclang-rt-14-dev >/dev/null 2>&1 || need=1
+  [ -f /usr/include/archive.h ] || need=1
   [ "$need" = 1 ] || return 0
   if [ "$(id -u)" != 0 ]; then
     echo "missing packages; run as root once so that apt-get can install them" >&2
@@ -78,7 +79,7 @@ tt_install_deps() {
     g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 \
     cmake make g++ clang libclang-rt-14-dev googletest libgtest-dev \
     xvfb x11-apps x11-utils imagemagick python3 python3-pil fonts-dejavu-core \
-    xauth procps xorriso >/dev/null
+    xauth procps xorriso libarchive-dev >/dev/null
 }
 
 # The Wine loader and server for the test architecture. Debian's /usr/bin/wine
