@@ -1,6 +1,7 @@
 /* A small printf for fixed buffers: the conversions the programs use, and
  * nothing that needs a C runtime or a locale. */
 #include "common/textformat.h"
+#include <string.h>
 
 struct TextSink {
     char *buffer;
@@ -142,4 +143,39 @@ int FormatText(char *buffer, size_t size, const char *format, ...)
     int length = FormatTextList(buffer, size, format, args);
     va_end(args);
     return length;
+}
+
+int CopyText(char *to, size_t size, const char *from)
+{
+    if (!size)
+        return 0;
+    size_t length = strlen(from);
+    if (length >= size) {
+        memcpy(to, from, size - 1);
+        to[size - 1] = '\0';
+        return 0;
+    }
+    memcpy(to, from, length + 1);
+    return 1;
+}
+
+int AppendText(char *to, size_t size, const char *from)
+{
+    size_t used = strlen(to);
+    if (used >= size)
+        return 0;
+    return CopyText(to + used, size - used, from);
+}
+
+void UpperCaseText(char *text)
+{
+    for (unsigned char *p = (unsigned char *)text; *p; p++) {
+        unsigned char c = *p;
+        if ((c >= 'a' && c <= 'z') || (c >= 0xE0 && c != 0xF7 && c != 0xFF))
+            *p = (unsigned char)(c - 0x20);
+        else if (c == 0x9A || c == 0x9C || c == 0x9E)
+            *p = (unsigned char)(c - 0x10);
+        else if (c == 0xFF)
+            *p = 0x9F;
+    }
 }

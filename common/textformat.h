@@ -16,4 +16,13 @@
 int FormatText(char *buffer, size_t size, const char *format, ...);
 int FormatTextList(char *buffer, size_t size, const char *format, va_list args);
 
+/* Bounded copies into fixed buffers: 1 when the whole text fit, 0 when it was
+ * cut (the result is terminated either way). */
+int CopyText(char *to, size_t size, const char *from);
+int AppendText(char *to, size_t size, const char *from);
+
+/* Upper-cases a Windows-1252 text in place, letter for letter as CharUpperA
+ * does in that code page (ß and µ have no capital and stay). */
+void UpperCaseText(char *text);
+
 #endif

@@ -3,6 +3,7 @@
  * container entries from the CD into the game directory. */
 #include "setup/engine/engine.h"
 #include "setup/engine/container.h"
+#include "setup/engine/copyrules.h"
 #include "setup/engine/lzss.h"
 #include "setup/shell/shell.h"
 #include "settings/settings.h"
@@ -11,8 +12,6 @@
 
 LONG bytesTotal;
 LONG bytesCopied;
-
-enum { TRANSFER_SIZE = 1048576 };   /* one block read, one chunk expanded */
 
 /* One pair of transfer buffers serves the whole pass: fresh 1 MiB blocks for
  * every list line cost more in first page touches than the copying they do.
@@ -79,44 +78,12 @@ static void ReportRefusedName(const char *path, const char *destination)
 
 int ParseListLine(const char *text, long remaining, char *source, char *destination)
 {
-    char line[LINE_CAPACITY];
-    int used = ReadTextLine(text, remaining, line, sizeof(line), 1);
-    source[0] = '\0';
-    destination[0] = '\0';
-    CharUpperA(line);
-    char *comma = strchr(line, ',');
-    if (!comma)
-        return used;
-    /* Matched on the whole line: cut at the comma, a short source such as
-     * LANG would pass for a prefix of LANGUAGE. */
-    int fromLanguage = MatchKeyword(line, "LANGUAGE");
-    size_t sourceLength = (size_t)(comma - line);
-    *comma = '\0';
-    if (fromLanguage) {
-        CopyText(source, 260, LanguageDirectory());
-        AppendText(source, 260, line + (sourceLength < 9 ? sourceLength : 9));
-    } else {
-        CopyText(source, 260, line);
-    }
-    CopyText(destination, 260, comma + 1);
-    return used;
+    return ReadListLine(text, remaining, LanguageDirectory(), source, destination);
 }
 
 int IsFileIncluded(const char *source)
 {
-    static const char *const leftOnCd[] = { "SECTOR2.CFL", "SECTOR3.CFL", "SECTOR4.CFL", "SECTOR5.CFL" };
-    if (!minimalInstall)
-        return 1;
-    for (const char *name : leftOnCd)
-        if (strstr(source, name))
-            return 0;
-    return 1;
-}
-
-static int IsContainer(const char *source)
-{
-    size_t length = strlen(source);
-    return length > 4 && strcmp(source + length - 3, "CFL") == 0;
+    return !minimalInstall || !IsLeftOnCd(source);
 }
 
 /* The CD data directory followed by a list source. */
@@ -294,17 +261,6 @@ static int CopyPlainFile(HANDLE file, const char *path, const char *destination)
     return CopyFileData(transferInput, transferOutput, file, path, destination, size);
 }
 
-/* An entry's destination: the entry name replaces everything after the first
- * backslash of the destination, or the whole of it when it has none. The
- * result stays in the buffer for the next entry, so after an entry named
- * G1\A.DAT the next one also lands in G1. 0 when it does not fit. */
-int EntryDestination(char *destination, const char *name)
-{
-    const char *backslash = strchr(destination, '\\');
-    destination[backslash ? backslash - destination + 1 : 0] = '\0';
-    return AppendText(destination, 260, name);
-}
-
 static int CopyContainer(HANDLE data, const char *path, char *destination)
 {
     char indexPath[260], dataPath[260], reason[200], name[CFI_NAME_SIZE];
@@ -351,62 +307,27 @@ int CopyListedFile(const char *source, char *destination)
     HANDLE file = TakeKeptSource(path);
     if (!file && !(file = OpenFileForRead(path)))
         return 0;
-    int result = IsContainer(source) ? CopyContainer(file, path, destination)
+    int result = IsContainerSource(source) ? CopyContainer(file, path, destination)
                                      : CopyPlainFile(file, path, destination);
     CloseFile(&file);
     return result;
 }
 
-static int CopyRawBlocks(BYTE *buffer, HANDLE source, HANDLE target, DWORD remaining)
+/* The copy's ports onto the files of the CD and the game directory. */
+static int ReadPort(void *source, unsigned char *buffer, uint32_t count)
 {
-    while (remaining > 0) {
-        DWORD count = remaining < TRANSFER_SIZE ? remaining : TRANSFER_SIZE;
-        remaining -= count;
-        if (!ReadFromFile(source, buffer, count) || !WriteToFile(target, buffer, count))
-            return 0;
-        bytesCopied += (LONG)count;
-        ProgressStep();
-    }
-    return 1;
+    return ReadFromFile((HANDLE)source, buffer, count);
 }
 
-/* Chunks of one entry, each checked before a byte of it is used: the header
- * against the entry, the decoded size against the header. */
-static int CopyChunks(BYTE *input, BYTE *output, HANDLE source, HANDLE target, DWORD remaining,
-                      const char *sourcePath, const char *destination)
+static int WritePort(void *target, const unsigned char *bytes, uint32_t count)
 {
-    char reason[200];
-    while (remaining > 0) {
-        uint32_t expanded, payload;
-        int32_t stored;
-        /* A header that the entry has no room for is refused unread. */
-        if (remaining >= CFL_HEADER_SIZE && !ReadFromFile(source, input, CFL_HEADER_SIZE))
-            return 0;
-        if (!ParseChunkHeader(input, remaining, &expanded, &stored, &payload, reason, sizeof(reason))) {
-            ReportDamagedData(sourcePath, destination, reason);
-            return 0;
-        }
-        /* A raw payload is its own expansion and is read straight into the
-         * output buffer, which packed chunks fill anyway: the input buffer's
-         * pages are then only ever touched as far as the largest packed
-         * payload, and each first touch of a page costs time. */
-        if (payload && !ReadFromFile(source, stored > 0 ? input : output, payload))
-            return 0;
-        remaining -= payload + CFL_HEADER_SIZE;
-        if (stored > 0) {
-            size_t produced = 0;
-            int status = LzssDecode(input, payload, output, TRANSFER_SIZE, &produced);
-            if (!CheckDecodedChunk(status, produced, expanded, reason, sizeof(reason))) {
-                ReportDamagedData(sourcePath, destination, reason);
-                return 0;
-            }
-        }
-        if (expanded && !WriteToFile(target, output, expanded))
-            return 0;
-        bytesCopied += (LONG)(payload + CFL_HEADER_SIZE);
-        ProgressStep();
-    }
-    return 1;
+    return WriteToFile((HANDLE)target, bytes, count);
+}
+
+static void StepPort(void *, uint32_t used)
+{
+    bytesCopied += (LONG)used;
+    ProgressStep();
 }
 
 /* The run's log names every file the copy wrote, with its size. */
@@ -445,9 +366,13 @@ int CopyFileData(BYTE *input, BYTE *output, HANDLE source, const char *sourcePat
     HANDLE file = CreateFileForWrite(target);
     if (!file)
         return 0;
-    int result = chunkFlag == 0
-                     ? CopyRawBlocks(output, source, file, remaining)
-                     : CopyChunks(input, output, source, file, remaining, sourcePath, destination);
+    TransferPorts ports = { ReadPort, source, WritePort, file, StepPort, NULL };
+    uint32_t chunk;
+    int result = TransferFileBody(&ports, chunkFlag, remaining, input, output, &chunk, reason, sizeof(reason));
+    if (result == TRANSFER_DAMAGED) {
+        ReportDamagedData(sourcePath, destination, reason);
+        result = 0;
+    }
     if (result)
         LogWrittenFile(target, file);
     CloseFile(&file);
@@ -498,7 +423,7 @@ int ForEachListedFile(const char *listPath, ListedFileVisit visit, void *context
         if (!source[0])
             continue;
         CopyText(failedPath, 260, listPath);
-        if (!IsContainer(source))
+        if (!IsContainerSource(source))
             result = visit(context, destination);
         else
             result = CopyText(path, sizeof(path), cdDataDirectory) && AppendText(path, sizeof(path), source) &&

@@ -8,6 +8,7 @@
 #include "common/general.h"
 #include "settings/installstate.h"
 #include "setup/engine/search.h"
+#include "setup/engine/copyrules.h"   /* EntryDestination, TRANSFER_SIZE */
 
 /* drives.cpp (the CD paths themselves are in settings/installstate.h) */
 extern char searchStatusText[256];    /* status line of the search and the copy */
@@ -25,7 +26,6 @@ LONG TotalListedSize(void);
 int ParseListLine(const char *text, long remaining, char *source, char *destination);
 int IsFileIncluded(const char *source);
 int CopyListedFile(const char *source, char *destination);   /* inside CopyListedFiles, which holds the buffers */
-int EntryDestination(char *destination, const char *name);
 int CopyFileData(BYTE *input, BYTE *output, HANDLE source, const char *sourcePath,
                  const char *destination, DWORD size);
 /* Every file that the list at listPath writes into the game directory, read

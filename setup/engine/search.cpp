@@ -7,28 +7,6 @@
 
 enum { PATH_SIZE = 260 };
 
-int CopyText(char *to, size_t size, const char *from)
-{
-    if (!size)
-        return 0;
-    size_t length = strlen(from);
-    if (length >= size) {
-        memcpy(to, from, size - 1);
-        to[size - 1] = '\0';
-        return 0;
-    }
-    memcpy(to, from, length + 1);
-    return 1;
-}
-
-int AppendText(char *to, size_t size, const char *from)
-{
-    size_t used = strlen(to);
-    if (used >= size)
-        return 0;
-    return CopyText(to + used, size - used, from);
-}
-
 int FileExists(const char *path)
 {
     WIN32_FIND_DATAA found;

@@ -8,11 +8,8 @@
 #define SEARCH_H
 
 #include <stddef.h>
+#include "common/textformat.h"   /* CopyText, AppendText */
 
-/* Bounded copies into fixed buffers: 1 when the whole text fit, 0 when it was
- * cut (the result is terminated either way). */
-int CopyText(char *to, size_t size, const char *from);
-int AppendText(char *to, size_t size, const char *from);
 int FileExists(const char *path);
 /* Whether a name holds a wildcard (* or ?): such a name is a pattern, and a
  * pattern never counts as a file that was found. */
