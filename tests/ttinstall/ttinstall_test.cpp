@@ -1,0 +1,224 @@
+/* ttinstall run as a program (built with AddressSanitizer and UBSan) on small
+ * CDs written here: hostile ones, a damaged chunk, a full disk and a
+ * read-only directory. Each case checks the exit status and the message,
+ * that nothing appeared outside the game directory, that a saved game already
+ * there is untouched and that no partial file is left. */
+#include "setup/engine/container.h"
+
+#include <gtest/gtest.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <string>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+typedef std::vector<unsigned char> Bytes;
+
+static std::string work = std::string(TTINSTALL_WORK_DIR);
+
+static void Shell(const std::string &command)
+{
+  ASSERT_EQ(0, system(command.c_str())) << command;
+}
+
+static void WriteFile(const std::string &path, const Bytes &bytes)
+{
+  FILE *f = fopen(path.c_str(), "wb");
+  ASSERT_NE(nullptr, f) << path;
+  fwrite(bytes.data(), 1, bytes.size(), f);
+  fclose(f);
+}
+
+static void WriteText(const std::string &path, const std::string &text)
+{
+  WriteFile(path, Bytes(text.begin(), text.end()));
+}
+
+static std::string ReadText(const std::string &path)
+{
+  std::string text;
+  FILE *f = fopen(path.c_str(), "rb");
+  if (!f)
+    return "(missing)";
+  for (int c; (c = fgetc(f)) != EOF;)
+    text += (char)c;
+  fclose(f);
+  return text;
+}
+
+static void Le32(Bytes &b, uint32_t v)
+{
+  for (int i = 0; i < 4; i++)
+    b.push_back((unsigned char)(v >> (8 * i)));
+}
+
+/* One container entry: a name and its body after the 8-byte header. */
+struct Entry {
+  std::string name;
+  uint32_t flag;
+  Bytes body;
+};
+
+static Bytes RawChunk(const std::string &text)
+{
+  Bytes b;
+  Le32(b, (uint32_t)text.size());
+  Le32(b, (uint32_t)-(int32_t)text.size());
+  b.insert(b.end(), text.begin(), text.end());
+  return b;
+}
+
+static void WriteContainer(const std::string &base, const std::vector<Entry> &entries)
+{
+  Bytes index, data;
+  for (const Entry &e : entries) {
+    Bytes record(CFI_NAME_SIZE, 0);
+    memcpy(record.data(), e.name.data(), e.name.size() < CFI_NAME_SIZE ? e.name.size() : CFI_NAME_SIZE - 1);
+    Le32(record, (uint32_t)(e.body.size() + CFL_HEADER_SIZE));
+    index.insert(index.end(), record.begin(), record.end());
+    Le32(data, 0);
+    Le32(data, e.flag);
+    data.insert(data.end(), e.body.begin(), e.body.end());
+  }
+  WriteFile(base + ".CFI", index);
+  WriteFile(base + ".CFL", data);
+}
+
+static const char settings[] =
+    "[SETUP]\r\nMIN_MEMORY,8192\r\nTRACKS_EXPECTED,10\r\nINSTALLED_FILE,ZEPH4W95.EXE\r\nLANGUAGE,1\r\n";
+
+/* work/cd: QVX.INF, the list, a plain file, the English README and the
+ * container X; work/game with a saved game; work/outside, which no case may
+ * touch. */
+static void MakeCd(const std::string &list, const std::vector<Entry> &entries)
+{
+  Shell("rm -rf '" + work + "' && mkdir -p '" + work + "/cd/DATA1/ENGLISH' '" + work + "/game' '" + work +
+        "/outside'");
+  WriteText(work + "/cd/DATA1/QVX.INF", settings);
+  WriteText(work + "/cd/DATA1/FILELIST.WD", list);
+  WriteText(work + "/cd/DATA1/ZEPH.BAT", "ZEPHDOS\r\n");
+  WriteText(work + "/cd/DATA1/ENGLISH/README.TXT", "Read me.\r\n");
+  WriteContainer(work + "/cd/DATA1/X", entries);
+  WriteText(work + "/game/OTHER.SAV", "saved");
+  WriteText(work + "/outside/KEEP", "keep");
+}
+
+static int RunTtinstall(const std::string &arguments, std::string *errors)
+{
+  std::string command = "'" TTINSTALL_PATH "' " + arguments + " >'" + work + "/stdout.txt' 2>'" + work + "/stderr.txt'";
+  int status = system(command.c_str());
+  *errors = ReadText(work + "/stderr.txt");
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+/* What the case may not have done: anything beside the CD and the game
+ * directory, a changed saved game, a partial file. */
+static void ExpectNothingAstray(const std::string &name)
+{
+  EXPECT_EQ(ReadText(work + "/outside/KEEP"), "keep") << name;
+  Shell("cd '" + work + "' && find . -path ./cd -prune -o -path ./game -prune -o -print | sort >../astray.txt");
+  EXPECT_EQ(ReadText(work + "/../astray.txt"), ".\n./outside\n./outside/KEEP\n./stderr.txt\n./stdout.txt\n")
+      << name;
+  if (access((work + "/game/OTHER.SAV").c_str(), F_OK) == 0)
+    EXPECT_EQ(ReadText(work + "/game/OTHER.SAV"), "saved") << name;
+  Shell("cd '" + work + "' && find . -name '*.ttpart' >../parts.txt");
+  EXPECT_EQ(ReadText(work + "/../parts.txt"), "") << name;
+}
+
+static const char goodList[] = "ZEPH.BAT,ZEPH.BAT\r\nLANGUAGE\\README.TXT,README.TXT\r\nX.CFL,G1\\X\r\n";
+
+static std::vector<Entry> GoodEntries()
+{
+  return { { "A.DAT", 0, Bytes(3000, 'a') }, { "B.DAT", 1, RawChunk("bee") } };
+}
+
+TEST(Ttinstall, HostileCdsAreRefusedAndWriteNothingOutside)
+{
+  struct Case {
+    const char *name;
+    std::string list;
+    std::vector<Entry> entries;
+    int status;
+    const char *message;
+    const char *emptied;   /* a file of the CD made empty */
+  } cases[] = {
+    { "entry that climbs", goodList, { { "..\\..\\X", 0, Bytes(4, 'x') } }, 1, "unsafe name" },
+    { "device entry", goodList, { { "G1\\COM1", 0, Bytes(4, 'x') } }, 1, "unsafe name" },
+    { "destination that climbs", "ZEPH.BAT,..\\..\\X\r\n", GoodEntries(), 1, "may not write" },
+    { "destination on a drive", "ZEPH.BAT,C:\\EVIL\r\n", GoodEntries(), 1, "may not write" },
+    { "overlong list line", std::string(10000, 'L') + ",X\r\n" + goodList, GoodEntries(), 0, "too long" },
+    { "empty index", goodList, GoodEntries(), 1, "X.CFI is damaged: index is empty", "X.CFI" },
+    { "a file missing", std::string(goodList) + "NONE.DAT,NONE.DAT\r\n", GoodEntries(), 1, "NONE.DAT is missing" },
+  };
+  for (const Case &c : cases) {
+    MakeCd(c.list, c.entries);
+    if (c.emptied)
+      WriteText(work + "/cd/DATA1/" + c.emptied, "");
+    std::string errors;
+    EXPECT_EQ(c.status, RunTtinstall("install '" + work + "/cd' '" + work + "/game'", &errors)) << c.name << "\n" << errors;
+    EXPECT_NE(errors.find(c.message), std::string::npos) << c.name << ": " << errors;
+    ExpectNothingAstray(c.name);
+    EXPECT_EQ(c.status == 0, access((work + "/game/QVX.INF").c_str(), F_OK) == 0) << c.name;
+  }
+
+  /* A link planted in the game directory is not followed. */
+  MakeCd(goodList, GoodEntries());
+  Shell("ln -s ../outside '" + work + "/game/g1'");
+  std::string errors;
+  EXPECT_EQ(4, RunTtinstall("install '" + work + "/cd' '" + work + "/game'", &errors)) << errors;
+  EXPECT_NE(errors.find("symbolic link"), std::string::npos) << errors;
+  ExpectNothingAstray("linked G1");
+}
+
+/* A full disk and a read-only directory, on file systems of their own. */
+TEST(Ttinstall, UnwritableGameDirectoriesEndWithTheReason)
+{
+  MakeCd(goodList, { { "A.DAT", 0, Bytes(400000, 'a') } });
+  std::string game = work + "/game";
+  if (mount("tmpfs", game.c_str(), "tmpfs", 0, "size=128k") != 0)
+    GTEST_SKIP() << "cannot mount a tmpfs here (not root?)";
+  std::string errors;
+  EXPECT_EQ(4, RunTtinstall("install '" + work + "/cd' '" + game + "'", &errors)) << errors;
+  EXPECT_NE(errors.find("the disk is full"), std::string::npos) << errors;
+  Shell("test ! -e '" + game + "/G1/A.DAT'");
+  ExpectNothingAstray("full disk");
+  umount(game.c_str());
+
+  ASSERT_EQ(0, mount("tmpfs", game.c_str(), "tmpfs", MS_RDONLY, "size=128k"));
+  EXPECT_EQ(4, RunTtinstall("install '" + work + "/cd' '" + game + "'", &errors)) << errors;
+  EXPECT_NE(errors.find("read-only"), std::string::npos) << errors;
+  ExpectNothingAstray("read-only");
+  umount(game.c_str());
+}
+
+/* A packed chunk whose payload yields 8 bytes where its header promises 100:
+ * test names the file, the entry and the chunk and goes on to the next
+ * entry; install writes the entries before it and leaves no B.DAT. */
+TEST(Ttinstall, ADamagedChunkIsNamedAndNeverInstalled)
+{
+  Bytes chunk;
+  Le32(chunk, 100);
+  Le32(chunk, 9);
+  chunk.push_back(0xFF);
+  for (int i = 0; i < 8; i++)
+    chunk.push_back((unsigned char)('0' + i));
+  Bytes good = RawChunk("sea");
+  Bytes body = good;
+  body.insert(body.end(), chunk.begin(), chunk.end());
+  MakeCd(goodList, { { "A.DAT", 0, Bytes(3000, 'a') }, { "B.DAT", 1, body }, { "C.DAT", 1, RawChunk("cee") } });
+
+  std::string errors;
+  EXPECT_EQ(1, RunTtinstall("test '" + work + "/cd'", &errors)) << errors;
+  EXPECT_NE(errors.find("DATA1\\X.CFL is damaged: entry 1 (G1\\B.DAT), chunk 1 at byte 3027"), std::string::npos)
+      << errors;
+  EXPECT_EQ(ReadText(work + "/stdout.txt"), "1 damaged\n");
+
+  EXPECT_EQ(1, RunTtinstall("install '" + work + "/cd' '" + work + "/game'", &errors)) << errors;
+  EXPECT_EQ(ReadText(work + "/game/G1/A.DAT"), std::string(3000, 'a'));
+  EXPECT_EQ(access((work + "/game/G1/B.DAT").c_str(), F_OK), -1);
+  EXPECT_EQ(access((work + "/game/QVX.INF").c_str(), F_OK), -1);
+  ExpectNothingAstray("damaged chunk");
+}

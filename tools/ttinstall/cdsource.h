@@ -1,0 +1,53 @@
+/* The game's CD for the native installer: a directory (a mounted or copied
+ * CD) or an ISO 9660 image file, read through libarchive.
+ *
+ * Files are named by their path on the CD in Windows form, relative to its
+ * root: "DATA1\\FILELIST.WD". Both '\\' and '/' separate components, one
+ * leading separator is allowed, and each component is matched without
+ * regard to ASCII case. Names on the CD are compared without ";1"-style
+ * version suffixes and trailing dots. Refused: empty names and components,
+ * components of dots only ("." and ".."), names of CD_NAME_MAX characters or
+ * more. In a directory, symbolic links are never followed (the CD root
+ * itself may be one), and only regular files open.
+ *
+ * One CD at a time, up to CD_MAX_OPEN_FILES files open at once, each read
+ * sequentially. Not thread-safe. Functions that answer 0 or -1 write a short
+ * English reason into the caller's buffer (which may be NULL). No Win32. */
+#ifndef TT_CDSOURCE_H
+#define TT_CDSOURCE_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+#define CD_NAME_MAX 260          /* a name on the CD, with its NUL */
+#define CD_MAX_OPEN_FILES 4
+#define CD_MAX_IMAGE_FILES 2048  /* regular files an image may hold */
+
+/* Opens the CD at path, closing any CD open before. 1 opened; 0 with a
+ * reason ("no such file or directory", "not a directory or a CD image",
+ * "damaged CD image: ...", "unreadable: ..."). An image is read through
+ * once here, for its table of files. */
+int OpenCdSource(const char *path, char *reason, size_t reasonSize);
+
+/* Closes the open files and the CD. */
+void CloseCdSource(void);
+
+/* 1 when the open CD is an image file. */
+int CdSourceIsImage(void);
+
+/* 1 with *size when a regular file of that name is on the CD. */
+int CdFileSize(const char *name, uint64_t *size);
+
+/* Opens a file for sequential reading: a handle >= 0 with *size (size may
+ * be NULL), or -1 with a reason ("not on the CD", "unreadable: ..."). */
+int CdOpenFile(const char *name, uint64_t *size, char *reason, size_t reasonSize);
+
+/* Reads exactly count bytes, fewer only at the end of the file: the count
+ * read (0 at the end), or -1 with a reason on a read error, a file that
+ * ends before its size, or a bad handle. */
+long CdReadFile(int handle, void *buffer, size_t count, char *reason, size_t reasonSize);
+
+/* Closes a handle from CdOpenFile; other values are ignored. */
+void CdCloseFile(int handle);
+
+#endif

@@ -1,0 +1,33 @@
+/* The game directory on a POSIX file system, written as Windows would write
+ * it: names from the CD in Windows form (backslashes, Windows-1252, any case)
+ * land on the existing file or directory of the same name in another case,
+ * new names are made in UTF-8, trailing dots and blanks are dropped. Nothing
+ * is written outside the directory: every step is taken from an open
+ * directory with openat, and a symbolic link on the way is refused, never
+ * followed. A file is written beside its final name as .NAME.ttpart and only
+ * renamed into place once it is whole. */
+#ifndef GAMEDIR_H
+#define GAMEDIR_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+/* Opens the game directory, making it and its parents when missing. 1 when
+ * it can be written; 0 with the reason. */
+int OpenGameDirectory(const char *path, char *reason, size_t reasonSize);
+void CloseGameDirectory(void);
+
+/* Makes a directory in the game directory (name in Windows form, such as
+ * "G10"); an existing one is as good. */
+int MakeGameSubdirectory(const char *name, char *reason, size_t reasonSize);
+
+/* One file being written: its directories are made as needed. Only one at a
+ * time. */
+int BeginGameFile(const char *name, char *reason, size_t reasonSize);
+int WriteGameFile(const unsigned char *bytes, size_t count, char *reason, size_t reasonSize);
+/* Puts the whole file in place under its final name. */
+int FinishGameFile(char *reason, size_t reasonSize);
+/* Removes the partial file; the final name keeps whatever it had before. */
+void AbandonGameFile(void);
+
+#endif

@@ -1,0 +1,844 @@
+/* ttinstall: the game installed from its CD, or from an image of it, with no
+ * Windows. The file list, the minimal-installation filter, the destinations
+ * and the decoding are those of Outfitter's copy pass (copyrules.cpp), and
+ * QVX.INF is written by Outfitter's own text generator (settingstext.cpp);
+ * what is native here is the reading of the CD (cdsource.cpp), the writing
+ * of the game directory (gamedir.cpp) and the terminal. */
+#include "tools/ttinstall/cdsource.h"
+#include "tools/ttinstall/gamedir.h"
+#include "setup/engine/container.h"
+#include "setup/engine/copyrules.h"
+#include "settings/linesyntax.h"
+#include "settings/settingstext.h"
+#include "common/textformat.h"
+
+#include <stdarg.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <strings.h>
+#include <time.h>
+#include <unistd.h>
+
+enum { EXIT_DONE = 0, EXIT_DAMAGED = 1, EXIT_USAGE = 2, EXIT_NO_CD = 3, EXIT_WRITE = 4 };
+enum { MODE_LIST, MODE_TEST, MODE_INSTALL };
+enum { REASON_SIZE = 400, MAX_CD_TEXT = 16 * 1048576 };
+
+static const char usageText[] =
+    "Usage: ttinstall [OPTION]... list CD\n"
+    "       ttinstall [OPTION]... test CD\n"
+    "       ttinstall [OPTION]... install CD DIR\n"
+    "Install Tinfoil Tango (the DOS game) from its CD without Windows.\n"
+    "CD is the CD's directory (mounted or copied) or an ISO 9660 image of it.\n"
+    "\n"
+    "  list      every file the installation writes, with its size, in the\n"
+    "            order it writes them, and the total\n"
+    "  test      read and decode every file and container entry, write nothing,\n"
+    "            and name every damaged one\n"
+    "  install   write the game directory DIR as Outfitter's minimal\n"
+    "            installation does, QVX.INF included; other files in DIR stay\n"
+    "\n"
+    "  --language NAME     English, French, German, Italian, Spanish (or 1-7);\n"
+    "                      default: the LANGUAGE of the CD's QVX.INF, else English\n"
+    "  --cd-drive D:       the drive letter of the CD when the game runs (D:)\n"
+    "  --install-path P    the game directory as the game sees it (C:\\ZEPH)\n"
+    "  --memory KB         EXTENDED in QVX.INF (default: this machine's memory,\n"
+    "                      at most 2097151 as a 32-bit program sees it)\n"
+    "  -h, --help          this text\n"
+    "\n"
+    "Exit status: 0 done; 1 the CD's data is damaged or names a file it may not;\n"
+    "2 bad usage; 3 the CD cannot be read or is not the game's CD; 4 DIR cannot\n"
+    "be written (full disk, read-only, a link in the way).\n";
+
+static struct {
+    int mode;
+    const char *cdPath;
+    const char *gamePath;
+    const char *language;           /* as given, NULL for the default */
+    long languageIndex;
+    char cdDrive;
+    char installPath[COPY_PATH_SIZE];   /* as the game sees it, no trailing backslash */
+    unsigned long memoryKb;
+    int memoryGiven;
+    int showProgress;
+} options;
+
+static char *settingsText;          /* the CD's QVX.INF */
+static uint64_t settingsLength;
+static char *listText;              /* the CD's FILELIST.WD */
+static uint64_t listLength;
+
+static unsigned char *transferInput, *transferOutput;
+
+static int damagedCount;            /* files of the CD found damaged (test and list go on) */
+static int exitStatus = EXIT_DONE;
+static unsigned long filesWritten;
+static uint64_t bytesWritten;       /* expanded, as installed */
+static uint64_t sourceTotal, sourceDone;   /* the CD's bytes, for the progress line */
+
+/* ---- Messages ------------------------------------------------------------ */
+
+static void Say(const char *format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    fputs("ttinstall: ", stderr);
+    vfprintf(stderr, format, args);
+    fputc('\n', stderr);
+    va_end(args);
+}
+
+static int SetStatus(int status)
+{
+    if (status > exitStatus || exitStatus == EXIT_DONE)
+        exitStatus = status;
+    return 0;
+}
+
+/* Called by the line reader for a list or QVX.INF line over 259 characters:
+ * Outfitter says so and skips the line, and so does this. */
+void ReportLongLine(void)
+{
+    Say("warning: FILELIST.WD or QVX.INF has a line too long to read; it is skipped");
+}
+
+/* ---- The progress line ----------------------------------------------------- */
+
+static struct timespec startTime, lastShown;
+static const char *progressName = "";
+
+static double Seconds(const struct timespec *from, const struct timespec *to)
+{
+    return (double)(to->tv_sec - from->tv_sec) + (double)(to->tv_nsec - from->tv_nsec) / 1e9;
+}
+
+/* At most ten times a second, on a terminal only: name, share, speed and the
+ * time left. */
+static void ShowProgress(int force)
+{
+    if (!options.showProgress)
+        return;
+    struct timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    if (!force && Seconds(&lastShown, &now) < 0.1)
+        return;
+    lastShown = now;
+    double elapsed = Seconds(&startTime, &now);
+    double rate = elapsed > 0 ? (double)sourceDone / elapsed : 0;
+    int percent = sourceTotal ? (int)(sourceDone * 100 / sourceTotal) : 100;
+    long left = rate > 0 ? (long)((double)(sourceTotal - sourceDone) / rate + 0.5) : 0;
+    fprintf(stderr, "\r\033[K%-32.32s %3d%%  %7.1f MB/s  %ld:%02ld left", progressName, percent,
+            rate / 1048576.0, left / 60, left % 60);
+    fflush(stderr);
+}
+
+static void EndProgress(void)
+{
+    if (options.showProgress) {
+        fputs("\r\033[K", stderr);
+        fflush(stderr);
+    }
+}
+
+/* ---- The CD ------------------------------------------------------------- */
+
+/* "DATA1\" and a list source: the CD name of a file the list names. Outfitter
+ * builds it as D:\DATA1\ and the source in 260 bytes, and so the same sources
+ * fit here. */
+static int DataPath(char *path, const char *source)
+{
+    static const char drivePrefix[] = "D:\\";
+    if (strlen(drivePrefix) + strlen("DATA1\\") + strlen(source) >= COPY_PATH_SIZE)
+        return 0;
+    CopyText(path, COPY_PATH_SIZE, "DATA1\\");
+    return AppendText(path, COPY_PATH_SIZE, source);
+}
+
+/* A whole file of the CD into memory (lists, indexes, QVX.INF). NULL after
+ * the reason; *missing tells a file that is not there. */
+static char *LoadCdFile(const char *name, uint64_t *size, int *missing)
+{
+    char reason[REASON_SIZE];
+    *missing = 0;
+    int file = CdOpenFile(name, size, reason, sizeof(reason));
+    if (file < 0) {
+        *missing = 1;
+        return NULL;
+    }
+    if (*size > MAX_CD_TEXT) {
+        CdCloseFile(file);
+        Say("%s is damaged: %llu bytes is more than such a file holds", name, (unsigned long long)*size);
+        SetStatus(EXIT_DAMAGED);
+        return NULL;
+    }
+    char *text = (char *)malloc(*size ? *size : 1);
+    long got = text ? CdReadFile(file, text, *size, reason, sizeof(reason)) : -1;
+    CdCloseFile(file);
+    if (got < 0 || (uint64_t)got != *size) {
+        Say("cannot read %s from the CD: %s", name, got < 0 ? reason : "it ends early");
+        SetStatus(EXIT_NO_CD);
+        free(text);
+        return NULL;
+    }
+    return text;
+}
+
+/* A file the CD reads from for one transfer: where it is, so that a message
+ * can say the byte, and whether it ended early or failed. */
+struct CdReader {
+    int file;
+    const char *name;
+    uint64_t position;
+    uint64_t chunkStart;
+    int endedEarly;
+    int failed;
+    char reason[REASON_SIZE];
+};
+
+static int ReadPort(void *source, unsigned char *buffer, uint32_t count)
+{
+    CdReader *reader = (CdReader *)source;
+    long got = CdReadFile(reader->file, buffer, count, reader->reason, sizeof(reader->reason));
+    if (got < 0) {
+        reader->failed = 1;
+        return 0;
+    }
+    reader->position += (uint64_t)got;
+    if ((uint32_t)got != count) {
+        reader->endedEarly = 1;
+        return 0;
+    }
+    return 1;
+}
+
+/* Skips the reader forward to a byte of its file (a damaged entry in test). */
+static int SkipTo(CdReader *reader, uint64_t target)
+{
+    while (reader->position < target) {
+        uint64_t gap = target - reader->position;
+        if (!ReadPort(reader, transferInput, gap < TRANSFER_SIZE ? (uint32_t)gap : TRANSFER_SIZE))
+            return 0;
+    }
+    return 1;
+}
+
+/* ---- The game directory ---------------------------------------------------- */
+
+struct GameWriter {
+    int failed;
+    char reason[REASON_SIZE];
+};
+
+static int WritePort(void *target, const unsigned char *bytes, uint32_t count)
+{
+    GameWriter *writer = (GameWriter *)target;
+    bytesWritten += count;
+    if (options.mode != MODE_INSTALL)
+        return 1;
+    if (WriteGameFile(bytes, count, writer->reason, sizeof(writer->reason)))
+        return 1;
+    writer->failed = 1;
+    return 0;
+}
+
+static void StepPort(void *context, uint32_t used)
+{
+    CdReader *reader = (CdReader *)context;
+    reader->chunkStart = reader->position;
+    sourceDone += used;
+    ShowProgress(0);
+}
+
+/* Whether a destination may be written, as the copy pass asks: inside the game
+ * directory and within 260 bytes of the game's own path to it. */
+static int DestinationAllowed(const char *destination)
+{
+    return IsSafeRelativePath(destination) &&
+           strlen(options.installPath) + 1 + strlen(destination) < COPY_PATH_SIZE;
+}
+
+static void ReportRefused(const char *cdName, const char *destination)
+{
+    Say("%s names a file it may not write: \"%s\" (outside the game directory, a drive, a device "
+        "or too long)", cdName, destination);
+    damagedCount++;
+    SetStatus(EXIT_DAMAGED);
+}
+
+/* One file's body from reader to the destination (written on install, counted
+ * otherwise). entry is -1 for a plain file. 1 when it was whole; 0 after the
+ * message, with the exit status set. */
+static int TransferOne(CdReader *reader, const char *cdName, long entry, const char *destination,
+                       uint32_t chunkFlag, uint32_t size)
+{
+    char reason[REASON_SIZE], where[COPY_PATH_SIZE + 40];
+    if (entry < 0)
+        FormatText(where, sizeof(where), "%s", destination);
+    else
+        FormatText(where, sizeof(where), "entry %ld (%s)", entry, destination);
+    progressName = destination;
+    GameWriter writer = { 0, "" };
+    if (options.mode == MODE_INSTALL && !BeginGameFile(destination, writer.reason, sizeof(writer.reason))) {
+        Say("cannot write %s in %s: %s", destination, options.gamePath, writer.reason);
+        return SetStatus(EXIT_WRITE);
+    }
+    uint64_t before = bytesWritten;
+    reader->chunkStart = reader->position;
+    TransferPorts ports = { ReadPort, reader, WritePort, &writer, StepPort, reader };
+    uint32_t chunk = 0;
+    int result = TransferFileBody(&ports, chunkFlag, size, transferInput, transferOutput, &chunk,
+                                  reason, sizeof(reason));
+    if (result == TRANSFER_DONE && options.mode == MODE_INSTALL &&
+        !FinishGameFile(writer.reason, sizeof(writer.reason))) {
+        writer.failed = 1;
+        result = TRANSFER_FAILED;
+    }
+    if (result == TRANSFER_DONE) {
+        if (options.mode == MODE_LIST)
+            printf("%12llu  %s\n", (unsigned long long)(bytesWritten - before), destination);
+        filesWritten++;
+        return 1;
+    }
+    if (options.mode == MODE_INSTALL)
+        AbandonGameFile();
+    EndProgress();
+    if (writer.failed) {
+        Say("cannot write %s in %s: %s", destination, options.gamePath, writer.reason);
+        return SetStatus(EXIT_WRITE);
+    }
+    if (reader->failed) {
+        Say("cannot read %s from the CD: %s", cdName, reader->reason);
+        return SetStatus(EXIT_NO_CD);
+    }
+    if (reader->endedEarly)
+        CopyText(reason, sizeof(reason), "the file ends before the data does");
+    damagedCount++;
+    SetStatus(EXIT_DAMAGED);
+    if (chunkFlag)
+        Say("%s is damaged: %s, chunk %lu at byte %llu: %s", cdName, where, (unsigned long)chunk,
+            (unsigned long long)reader->chunkStart, reason);
+    else
+        Say("%s is damaged: %s, at byte %llu: %s", cdName, where, (unsigned long long)reader->position,
+            reason);
+    return 0;
+}
+
+static int OpenReader(CdReader *reader, const char *cdName, uint64_t *size)
+{
+    memset(reader, 0, sizeof(*reader));
+    reader->name = cdName;
+    reader->file = CdOpenFile(cdName, size, reader->reason, sizeof(reader->reason));
+    if (reader->file >= 0)
+        return 1;
+    Say("cannot read %s from the CD: %s", cdName, reader->reason);
+    damagedCount++;
+    SetStatus(EXIT_DAMAGED);
+    return 0;
+}
+
+static int CopyPlain(const char *cdName, const char *destination)
+{
+    if (!DestinationAllowed(destination)) {
+        ReportRefused(cdName, destination);
+        return 0;
+    }
+    CdReader reader;
+    uint64_t size;
+    if (!OpenReader(&reader, cdName, &size))
+        return 0;
+    int result;
+    if (size == 0 || size > 0x7FFFFFFF) {
+        Say("%s is damaged: %s", cdName, size ? "it is larger than any file of the game" : "file is empty");
+        damagedCount++;
+        result = SetStatus(EXIT_DAMAGED);
+    } else {
+        result = TransferOne(&reader, cdName, -1, destination, 0, (uint32_t)size);
+    }
+    CdCloseFile(reader.file);
+    return result;
+}
+
+/* A container: its index from the .CFI beside it, then the entries in order,
+ * each into the destination the copy pass gives it. Test goes on after a
+ * damaged entry, from the start of the next one. */
+static int CopyContainer(const char *cdName, char *destination)
+{
+    char indexName[COPY_PATH_SIZE], reason[REASON_SIZE], name[CFI_NAME_SIZE];
+    CopyText(indexName, sizeof(indexName), cdName);
+    indexName[strlen(indexName) - 1] = 'I';
+    uint64_t indexSize;
+    int missing;
+    unsigned char *index = (unsigned char *)LoadCdFile(indexName, &indexSize, &missing);
+    if (!index) {
+        if (missing) {
+            Say("%s is missing from the CD", indexName);
+            damagedCount++;
+            SetStatus(EXIT_DAMAGED);
+        }
+        return 0;
+    }
+    if (!CheckIndexSize((size_t)indexSize, reason, sizeof(reason))) {
+        Say("%s is damaged: %s", indexName, reason);
+        damagedCount++;
+        SetStatus(EXIT_DAMAGED);
+        free(index);
+        return 0;
+    }
+    CdReader reader;
+    uint64_t dataSize;
+    if (!OpenReader(&reader, cdName, &dataSize)) {
+        free(index);
+        return 0;
+    }
+    int result = 1;
+    uint64_t entryStart = 0;
+    size_t count = (size_t)indexSize / CFI_ENTRY_SIZE;
+    for (size_t entry = 0; entry < count; entry++) {
+        uint32_t entrySize, chunkFlag, body;
+        if (!ReadIndexEntry(index, (size_t)indexSize, entry, name, &entrySize, reason, sizeof(reason))) {
+            Say("%s is damaged: %s", indexName, reason);
+            damagedCount++;
+            result = SetStatus(EXIT_DAMAGED);
+            break;   /* the entries after it have no known place */
+        }
+        if (!EntryDestination(destination, name) || !DestinationAllowed(destination)) {
+            ReportRefused(cdName, destination);
+            result = 0;
+            break;
+        }
+        unsigned char header[CFL_HEADER_SIZE];
+        int whole;
+        if (!ReadPort(&reader, header, CFL_HEADER_SIZE)) {
+            whole = 0;
+            if (reader.failed) {
+                Say("cannot read %s from the CD: %s", cdName, reader.reason);
+                result = SetStatus(EXIT_NO_CD);
+                break;
+            }
+            Say("%s is damaged: entry %lu (%s), at byte %llu: the file ends before the data does",
+                cdName, (unsigned long)entry, destination, (unsigned long long)reader.position);
+            damagedCount++;
+            result = SetStatus(EXIT_DAMAGED);
+            break;
+        }
+        if (!ParseEntryHeader(header, entrySize, &chunkFlag, &body, reason, sizeof(reason))) {
+            Say("%s is damaged: entry %lu (%s), at byte %llu: %s", cdName, (unsigned long)entry,
+                destination, (unsigned long long)entryStart, reason);
+            damagedCount++;
+            SetStatus(EXIT_DAMAGED);
+            whole = 0;
+        } else {
+            whole = TransferOne(&reader, cdName, (long)entry, destination, chunkFlag, body);
+        }
+        entryStart += entrySize;
+        if (!whole) {
+            result = 0;
+            if (options.mode == MODE_INSTALL || exitStatus != EXIT_DAMAGED || reader.endedEarly ||
+                !SkipTo(&reader, entryStart))
+                break;
+        }
+    }
+    CdCloseFile(reader.file);
+    free(index);
+    return result;
+}
+
+/* ---- The passes ------------------------------------------------------------ */
+
+static void ReportLongSource(const char *source)
+{
+    Say("DATA1\\FILELIST.WD names a file whose name is too long: %s", source);
+}
+
+static const char *LanguageDirectory(void)
+{
+    return languageDirectories[options.languageIndex];
+}
+
+/* Like Outfitter before its copy: every file the list names is on the CD and
+ * holds something, and their sizes make the total of the progress line. Only
+ * install stops here; list and test name each file as they come to it. */
+static int CheckListedFiles(void)
+{
+    int report = options.mode == MODE_INSTALL;
+    char source[COPY_PATH_SIZE], destination[COPY_PATH_SIZE], cdName[COPY_PATH_SIZE];
+    int named = 0, result = 1;
+    for (uint64_t at = 0; at < listLength;) {
+        int used = ReadListLine(listText + at, (long)(listLength - at), LanguageDirectory(), source, destination);
+        if (used <= 0)
+            break;
+        at += (uint64_t)used;
+        if (!source[0] || IsLeftOnCd(source))
+            continue;
+        named = 1;
+        uint64_t size;
+        if (!DataPath(cdName, source)) {
+            if (report)
+                ReportLongSource(source);
+            result = 0;
+        } else if (!CdFileSize(cdName, &size)) {
+            if (report)
+                Say("%s is missing from the CD", cdName);
+            result = 0;
+        } else if (!size) {
+            if (report)
+                Say("%s is damaged: file is empty", cdName);
+            result = 0;
+        } else {
+            sourceTotal += size;
+        }
+        if (!result && report)
+            return SetStatus(EXIT_DAMAGED);
+    }
+    if (!named) {
+        Say("DATA1\\FILELIST.WD is damaged: the list names no file to copy");
+        return SetStatus(EXIT_DAMAGED);
+    }
+    return report ? result : 1;
+}
+
+static int CopyListedFiles(void)
+{
+    char source[COPY_PATH_SIZE], destination[COPY_PATH_SIZE], cdName[COPY_PATH_SIZE];
+    for (uint64_t at = 0; at < listLength;) {
+        int used = ReadListLine(listText + at, (long)(listLength - at), LanguageDirectory(), source, destination);
+        if (used <= 0)
+            break;
+        at += (uint64_t)used;
+        if (!source[0] || IsLeftOnCd(source))
+            continue;
+        if (!DataPath(cdName, source)) {
+            if (options.mode == MODE_INSTALL)
+                return 0;   /* CheckListedFiles said so */
+            ReportLongSource(source);
+            damagedCount++;
+            SetStatus(EXIT_DAMAGED);
+            continue;
+        }
+        int copied = IsContainerSource(source) ? CopyContainer(cdName, destination) : CopyPlain(cdName, destination);
+        if (!copied && (options.mode == MODE_INSTALL || exitStatus != EXIT_DAMAGED))
+            return 0;
+    }
+    return damagedCount == 0;
+}
+
+/* QVX.INF as Outfitter writes it on a first installation: the CD's text with
+ * the [SETUP] lines of this installation. No sound card is chosen here, and a
+ * new game directory has no display driver configuration yet. */
+struct SettingsBuffer {
+    char *bytes;
+    size_t length, capacity;
+};
+
+static int CollectSettings(void *context, const char *bytes, size_t length)
+{
+    SettingsBuffer *buffer = (SettingsBuffer *)context;
+    if (buffer->length + length > buffer->capacity) {
+        size_t capacity = (buffer->length + length) * 2 + 4096;
+        char *grown = (char *)realloc(buffer->bytes, capacity);
+        if (!grown)
+            return 0;
+        buffer->bytes = grown;
+        buffer->capacity = capacity;
+    }
+    memcpy(buffer->bytes + buffer->length, bytes, length);
+    buffer->length += length;
+    return 1;
+}
+
+static int MakeSettingsText(SettingsBuffer *buffer)
+{
+    long keyScanCodes[KEY_COUNT];
+    long optionOn[OPTION_COUNT] = { 0 };
+    for (int i = 0; i < KEY_COUNT; i++)
+        keyScanCodes[i] = LookupNumber(settingsText, (long)settingsLength, keyBindingKeys[i], 1);
+    SettingsValues values;
+    values.memoryKb = options.memoryKb;
+    values.cdDrive = options.cdDrive;
+    values.gameDirectory = options.installPath;
+    values.soundName = "";
+    values.videoName = "Unknown";
+    values.languageIndex = options.languageIndex;
+    values.optionOn = optionOn;
+    values.keyScanCodes = keyScanCodes;
+    buffer->bytes = NULL;
+    buffer->length = buffer->capacity = 0;
+    return WriteSettingsLines(settingsText, (long)settingsLength, &values, CollectSettings, buffer);
+}
+
+static int WriteSettingsFile(void)
+{
+    SettingsBuffer buffer;
+    char reason[REASON_SIZE];
+    int result = MakeSettingsText(&buffer);
+    if (!result)
+        Say("out of memory");
+    if (result && options.mode == MODE_LIST)
+        printf("%12lu  QVX.INF\n", (unsigned long)buffer.length);
+    if (result && options.mode == MODE_INSTALL) {
+        result = BeginGameFile("QVX.INF", reason, sizeof(reason)) &&
+                 WriteGameFile((const unsigned char *)buffer.bytes, buffer.length, reason, sizeof(reason)) &&
+                 FinishGameFile(reason, sizeof(reason));
+        if (!result) {
+            AbandonGameFile();
+            Say("cannot write QVX.INF in %s: %s", options.gamePath, reason);
+            SetStatus(EXIT_WRITE);
+        }
+    }
+    if (result) {
+        filesWritten++;
+        bytesWritten += buffer.length;
+    }
+    free(buffer.bytes);
+    return result;
+}
+
+static const char *const gameSubdirectories[] = {
+    "G0", "G1", "G2", "G3", "G4", "G5", "G6", "G7", "G8", "G9", "G10"
+};
+
+static int PrepareGameDirectory(void)
+{
+    char reason[REASON_SIZE];
+    int result = OpenGameDirectory(options.gamePath, reason, sizeof(reason));
+    for (size_t i = 0; result && i < sizeof(gameSubdirectories) / sizeof(gameSubdirectories[0]); i++)
+        result = MakeGameSubdirectory(gameSubdirectories[i], reason, sizeof(reason));
+    if (!result) {
+        Say("cannot write in %s: %s", options.gamePath, reason);
+        SetStatus(EXIT_WRITE);
+    }
+    return result;
+}
+
+/* ---- The CD's own files and the options -------------------------------------- */
+
+/* The CD's QVX.INF with the lines Outfitter insists on, and its file list. */
+static int ReadCdSettings(void)
+{
+    int missing;
+    settingsText = LoadCdFile("DATA1\\QVX.INF", &settingsLength, &missing);
+    if (!settingsText) {
+        if (missing)
+            Say("%s is not the game's CD: it has no DATA1\\QVX.INF", options.cdPath);
+        return SetStatus(missing ? EXIT_NO_CD : exitStatus);
+    }
+    static const char *const needed[] = { "MIN_MEMORY", "TRACKS_EXPECTED" };
+    for (const char *key : needed) {
+        long value = LookupNumber(settingsText, (long)settingsLength, key, 1);
+        if (value == -1 || value == 0) {
+            Say("DATA1\\QVX.INF of the CD is damaged: it has no %s line", key);
+            return SetStatus(EXIT_DAMAGED);
+        }
+    }
+    char installed[COPY_PATH_SIZE];
+    if (!LookupText(settingsText, (long)settingsLength, "INSTALLED_FILE", installed, sizeof(installed), 1)) {
+        Say("DATA1\\QVX.INF of the CD is damaged: it has no INSTALLED_FILE line");
+        return SetStatus(EXIT_DAMAGED);
+    }
+    listText = LoadCdFile("DATA1\\FILELIST.WD", &listLength, &missing);
+    if (!listText) {
+        if (missing)
+            Say("%s is not the game's CD: it has no DATA1\\FILELIST.WD", options.cdPath);
+        return SetStatus(missing ? EXIT_NO_CD : exitStatus);
+    }
+    if (!listLength) {
+        Say("DATA1\\FILELIST.WD is damaged: file is empty");
+        return SetStatus(EXIT_DAMAGED);
+    }
+    return 1;
+}
+
+static int ChooseLanguage(void)
+{
+    if (!options.language) {
+        long index = LookupNumber(settingsText, (long)settingsLength, "LANGUAGE", 1);
+        options.languageIndex = index >= 1 && index <= 7 ? index : 1;
+        return 1;
+    }
+    char *end;
+    long number = strtol(options.language, &end, 10);
+    if (*options.language && !*end && number >= 1 && number <= 7) {
+        options.languageIndex = number;
+        return 1;
+    }
+    for (long i = 1; i <= 7; i++) {
+        size_t length = strlen(languageDirectories[i]) - 1;   /* without its backslash */
+        if (strlen(options.language) == length && strncasecmp(options.language, languageDirectories[i], length) == 0) {
+            options.languageIndex = i;
+            return 1;
+        }
+    }
+    Say("unknown language \"%s\" (English, French, German, Italian, Spanish, or 1-7)", options.language);
+    return 0;
+}
+
+static int SetInstallPath(const char *path)
+{
+    char text[COPY_PATH_SIZE];
+    if (!CopyText(text, sizeof(text), path))
+        return 0;
+    size_t length = strlen(text);
+    while (length > 3 && text[length - 1] == '\\')
+        text[--length] = '\0';
+    int letter = (text[0] | 0x20) >= 'a' && (text[0] | 0x20) <= 'z';
+    if (!letter || text[1] != ':' || text[2] != '\\' || (text[3] && !IsSafeRelativePath(text + 3)))
+        return 0;
+    /* Room for G10\ and an 8.3 name, as Outfitter's location page asks. */
+    if (length + strlen("\\G10\\12345678.123") >= COPY_PATH_SIZE)
+        return 0;
+    if (length == 3)
+        text[2] = '\0';   /* the root: C:, and C:\ before the game's names */
+    CopyText(options.installPath, sizeof(options.installPath), text);
+    return 1;
+}
+
+static unsigned long MachineMemoryKb(void)
+{
+    long pages = sysconf(_SC_PHYS_PAGES), pageSize = sysconf(_SC_PAGESIZE);
+    unsigned long long kb = pages > 0 && pageSize > 0 ? (unsigned long long)pages * (unsigned long long)pageSize / 1024 : 0;
+    return kb > 2097151 ? 2097151 : (unsigned long)kb;
+}
+
+static int Usage(const char *problem)
+{
+    if (problem)
+        Say("%s", problem);
+    fputs("Try 'ttinstall --help'.\n", stderr);
+    return EXIT_USAGE;
+}
+
+/* "--name value" or "--name=value". */
+static int OptionValue(const char *name, int argc, char **argv, int *i, const char **value)
+{
+    size_t length = strlen(name);
+    if (strncmp(argv[*i], name, length) != 0)
+        return 0;
+    if (argv[*i][length] == '=') {
+        *value = argv[*i] + length + 1;
+        return 1;
+    }
+    if (argv[*i][length] != '\0')
+        return 0;
+    *value = *i + 1 < argc ? argv[++*i] : NULL;
+    return 1;
+}
+
+static int ParseArguments(int argc, char **argv)
+{
+    const char *words[4];
+    int wordCount = 0;
+    options.cdDrive = 'D';
+    SetInstallPath("C:\\ZEPH");
+    for (int i = 1; i < argc; i++) {
+        const char *value;
+        if (!strcmp(argv[i], "-h") || !strcmp(argv[i], "--help")) {
+            fputs(usageText, stdout);
+            exit(EXIT_DONE);
+        } else if (OptionValue("--language", argc, argv, &i, &value)) {
+            if (!value)
+                return Usage("--language needs a language");
+            options.language = value;
+        } else if (OptionValue("--cd-drive", argc, argv, &i, &value)) {
+            int letter = value && (value[0] | 0x20) >= 'a' && (value[0] | 0x20) <= 'z';
+            if (!letter || (value[1] && (value[1] != ':' || value[2])))
+                return Usage("--cd-drive needs a drive letter, such as D:");
+            options.cdDrive = (char)(value[0] & ~0x20);
+        } else if (OptionValue("--install-path", argc, argv, &i, &value)) {
+            if (!value || !SetInstallPath(value))
+                return Usage("--install-path needs a Windows path such as C:\\ZEPH, short enough for the game");
+        } else if (OptionValue("--memory", argc, argv, &i, &value)) {
+            char *end;
+            unsigned long kb = value ? strtoul(value, &end, 10) : 0;
+            if (!value || !*value || *end || !kb || kb > 4194303)
+                return Usage("--memory needs the memory in KB, such as 16384");
+            options.memoryKb = kb;
+            options.memoryGiven = 1;
+        } else if (argv[i][0] == '-' && argv[i][1]) {
+            fprintf(stderr, "ttinstall: unknown option %s\n", argv[i]);
+            return Usage(NULL);
+        } else if (wordCount < 4) {
+            words[wordCount++] = argv[i];
+        } else {
+            return Usage("too many arguments");
+        }
+    }
+    if (wordCount == 0)
+        return Usage("a command is needed: list, test or install");
+    int wanted;
+    if (!strcmp(words[0], "list"))
+        options.mode = MODE_LIST, wanted = 2;
+    else if (!strcmp(words[0], "test"))
+        options.mode = MODE_TEST, wanted = 2;
+    else if (!strcmp(words[0], "install"))
+        options.mode = MODE_INSTALL, wanted = 3;
+    else {
+        fprintf(stderr, "ttinstall: unknown command %s\n", words[0]);
+        return Usage(NULL);
+    }
+    if (wordCount != wanted)
+        return Usage(wanted == 2 ? "list and test take the CD" : "install takes the CD and the directory");
+    options.cdPath = words[1];
+    options.gamePath = wanted == 3 ? words[2] : NULL;
+    if (!options.memoryGiven)
+        options.memoryKb = MachineMemoryKb();
+    return EXIT_DONE;
+}
+
+int main(int argc, char **argv)
+{
+    int status = ParseArguments(argc, argv);
+    if (status != EXIT_DONE)
+        return status;
+    char reason[REASON_SIZE];
+    if (!OpenCdSource(options.cdPath, reason, sizeof(reason))) {
+        Say("cannot read the CD %s: %s", options.cdPath, reason);
+        return EXIT_NO_CD;
+    }
+    if (!ReadCdSettings()) {
+        CloseCdSource();
+        return exitStatus;
+    }
+    if (!ChooseLanguage()) {
+        CloseCdSource();
+        return EXIT_USAGE;
+    }
+    transferInput = (unsigned char *)malloc(TRANSFER_SIZE);
+    transferOutput = (unsigned char *)malloc(TRANSFER_SIZE);
+    if (!transferInput || !transferOutput) {
+        Say("out of memory");
+        return EXIT_WRITE;
+    }
+    options.showProgress = options.mode != MODE_LIST && isatty(2);
+    clock_gettime(CLOCK_MONOTONIC, &startTime);
+
+    int done = CheckListedFiles();
+    if (options.mode == MODE_INSTALL)
+        done = done && PrepareGameDirectory();
+    if (done || options.mode != MODE_INSTALL)
+        done = CopyListedFiles() && done;
+    if (done)
+        done = WriteSettingsFile();
+    EndProgress();
+    if (options.mode == MODE_INSTALL)
+        CloseGameDirectory();
+    CloseCdSource();
+
+    struct timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    if (options.mode == MODE_LIST && done)
+        printf("%12llu  %lu files\n", (unsigned long long)bytesWritten, filesWritten);
+    if (options.mode == MODE_TEST) {
+        if (damagedCount)
+            printf("%d damaged\n", damagedCount);
+        else if (done)
+            printf("no damage found in %lu files\n", filesWritten);
+    }
+    if (options.mode == MODE_INSTALL && done && isatty(1))
+        printf("installed %lu files, %.1f MB, into %s in %.1f s\n", filesWritten,
+               (double)bytesWritten / 1048576.0, options.gamePath, Seconds(&startTime, &now));
+    free(transferInput);
+    free(transferOutput);
+    free(settingsText);
+    free(listText);
+    return done ? EXIT_DONE : (exitStatus != EXIT_DONE ? exitStatus : EXIT_DAMAGED);
+}
