@@ -10,7 +10,9 @@
 #       transcript against NAME.expected, the game directory against the
 #       CD's expect tree byte for byte, G0 to G10, nothing of SECTOR2-5,
 #       QVX.INF line by line, the registry records, the program group folder,
-#       SETSOUND.EXE's starts and the screenshots.
+#       SETSOUND.EXE's starts and the screenshots; with TT_TTINSTALL, the
+#       tree that the native installer writes from the same CD and from its
+#       image against Outfitter's.
 #   run.sh check NAME CD_DIR OUT_DIR
 #       the same checks on what another script's run of NAME.scn left in
 #       OUT_DIR (transcript.txt, registry.txt, drive_c)
@@ -78,6 +80,26 @@ sed -e 's/\r$//' -e 's/^EXTENDED,[0-9][0-9]*$/EXTENDED,<memory>/' "$dir/QVX.INF"
 sed -e "s/<directory>/${winDir//\\/\\\\}/" -e "s/^LANGUAGE,6$/LANGUAGE,$index/" "$here/qvx.expected" |
   diff -u - "$out/qvx.txt" >&2 ||
   fail "QVX.INF differs from qvx.expected"
+
+# The native installer writes the same tree from the same CD, QVX.INF
+# included, given this machine's memory and the same directory; and from an
+# image of the CD the same as from its directory.
+if [ -n "${TT_TTINSTALL:-}" ]; then
+  native=$out/ttinstall
+  rm -rf "$native" && mkdir -p "$native"
+  memory=$(sed -n 's/^EXTENDED,\([0-9]*\)\r$/\1/p' "$dir/QVX.INF")
+  native_options=(--language "$language" --memory "${memory:-1}" --install-path "$winDir")
+  "$TT_TTINSTALL" install "${native_options[@]}" "$cd_dir" "$native/game" >&2 || fail "ttinstall failed"
+  diff -r -x SETSOUND.LOG "$dir" "$native/game" >&2 || fail "ttinstall wrote another tree than Outfitter"
+  if [ "$name" = install-default ]; then
+    xorriso -as mkisofs -quiet -iso-level 1 -J -V TINFOIL -o "$native/cd.iso" "$cd_dir" 2>"$native/iso.log" ||
+      fail "no image of the CD: $(cat "$native/iso.log")"
+    "$TT_TTINSTALL" install "${native_options[@]}" "$native/cd.iso" "$native/from-image" >&2 ||
+      fail "ttinstall failed on the image"
+    diff -r "$native/game" "$native/from-image" >&2 || fail "ttinstall wrote another tree from the image"
+    rm -f "$native/cd.iso"
+  fi
+fi
 
 # The registry records (64-bit test builds see HKLM\Software directly).
 reg=$out/registry.txt
