@@ -1,14 +1,19 @@
 /* Fuzzes the container checks: ValidateContainer over an index and a data
- * file made from the input, ParseChunkHeader on raw bytes, and
- * IsSafeRelativePath. Nothing may read or write out of bounds, and what the
+ * file made from the input, the copy pass's own walk over the same container
+ * (TransferFileBody, which Outfitter and the native installer run), the file
+ * list's line rule, ParseChunkHeader on raw bytes, and IsSafeRelativePath. Nothing may read or write out of bounds, and what the
  * checks accept must hold together: entries walked in order, no chunk over
- * 1 MiB, no accepted name with a way out of its directory.
+ * 1 MiB, no accepted name with a way out of its directory, and a container
+ * that ValidateContainer accepts comes through the copy pass whole and with
+ * the same bytes.
  *
  * Input: byte 0 selects the index form. Odd: the index is taken raw, the
  * next (byte 1 % 4) * 268 bytes. Even: (byte 1 % 4) + 1 records are built,
  * each from one length byte, that many name bytes and 4 size bytes. The rest
  * of the input is the data file. */
 #include "setup/engine/container.h"
+#include "setup/engine/copyrules.h"
+#include "settings/linesyntax.h"
 
 #include <stdint.h>
 #include <stdlib.h>
@@ -20,7 +25,10 @@
 struct Walk {
   size_t entries;
   size_t lastEntry;
+  std::vector<unsigned char> bytes;   /* every entry's expanded bytes, in order */
 };
+
+void ReportLongLine(void) {}
 
 static int Sink(void *context, size_t entry, const char *name, const unsigned char *bytes, size_t count)
 {
@@ -36,9 +44,7 @@ static int Sink(void *context, size_t entry, const char *name, const unsigned ch
   }
   if (entry != w->lastEntry)
     abort();
-  volatile unsigned char sum = 0;
-  for (size_t i = 0; i < count; i++) /* every byte handed out must be readable */
-    sum = (unsigned char)(sum + bytes[i]);
+  w->bytes.insert(w->bytes.end(), bytes, bytes + count);
   return 1;
 }
 
@@ -77,6 +83,59 @@ static int LeavesDirectory(const char *s)
   }
 }
 
+/* The copy pass's ports on memory. */
+struct MemoryFile {
+  const unsigned char *data;
+  size_t size, at;
+};
+
+static int ReadMemory(void *source, unsigned char *buffer, uint32_t count)
+{
+  MemoryFile *file = (MemoryFile *)source;
+  if (count > file->size - file->at)
+    return 0;
+  memcpy(buffer, file->data + file->at, count);
+  file->at += count;
+  return 1;
+}
+
+static int WriteMemory(void *target, const unsigned char *bytes, uint32_t count)
+{
+  std::vector<unsigned char> *out = (std::vector<unsigned char> *)target;
+  out->insert(out->end(), bytes, bytes + count);
+  return 1;
+}
+
+static void Step(void *, uint32_t) {}
+
+/* The container entry by entry as the copy pass reads it: header, then body.
+ * 1 when every entry came through. */
+static int CopyPassWalk(const std::vector<unsigned char> &index, const std::vector<unsigned char> &file,
+                        std::vector<unsigned char> *out)
+{
+  static std::vector<unsigned char> input(TRANSFER_SIZE), output(TRANSFER_SIZE);
+  char reason[200], name[CFI_NAME_SIZE], destination[COPY_PATH_SIZE] = "G1\\X";
+  if (!CheckIndexSize(index.size(), reason, sizeof reason))
+    return 0;
+  MemoryFile source = { file.data(), file.size(), 0 };
+  TransferPorts ports = { ReadMemory, &source, WriteMemory, out, Step, NULL };
+  for (size_t e = 0; e < index.size() / CFI_ENTRY_SIZE; e++) {
+    uint32_t entrySize, flag, body, chunk;
+    unsigned char header[CFL_HEADER_SIZE];
+    if (!ReadIndexEntry(index.data(), index.size(), e, name, &entrySize, reason, sizeof reason) ||
+        !EntryDestination(destination, name) || !ReadMemory(&source, header, CFL_HEADER_SIZE) ||
+        !ParseEntryHeader(header, entrySize, &flag, &body, reason, sizeof reason))
+      return 0;
+    size_t end = source.at + body;
+    int result = TransferFileBody(&ports, flag, body, input.data(), output.data(), &chunk, reason, sizeof reason);
+    if (result != TRANSFER_DONE)
+      return 0;
+    if (source.at != end)
+      abort();   /* a whole body used exactly its bytes */
+  }
+  return 1;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
   static std::vector<unsigned char> work(CFL_MAX_CHUNK);
@@ -112,6 +171,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     abort();
   if (!ok && !memchr(reason, 0, sizeof reason))
     abort();
+  std::vector<unsigned char> copied;
+  if (CopyPassWalk(index, file, &copied) != ok && ok)
+    abort();
+  if (ok && copied != walk.bytes)
+    abort();
 
   if (file.size() >= CFL_HEADER_SIZE) {
     uint32_t expanded, payload;
@@ -126,5 +190,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
   name.push_back(0);
   if (IsSafeRelativePath(name.data()) && LeavesDirectory(name.data()))
     abort();
+
+  /* The input as a file list: every line's fields fit their buffers. */
+  char source[COPY_PATH_SIZE], listed[COPY_PATH_SIZE];
+  for (long at = 0, used; at < (long)size; at += used) {
+    used = ReadListLine((const char *)data + at, (long)size - at, "ENGLISH\\", source, listed);
+    if (used <= 0)
+      break;
+    if (strlen(source) >= COPY_PATH_SIZE || strlen(listed) >= COPY_PATH_SIZE)
+      abort();
+  }
   return 0;
 }
