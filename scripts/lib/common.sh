@@ -9,6 +9,9 @@ export WINEDEBUG=${WINEDEBUG:--all}
 # the throwaway prefixes into the real home (~/.config/menus, ~/.local/share);
 # the prefix template turns it off too, for whoever sets the overrides.
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=;winemenubuilder.exe=d}
+# DirectDraw under 32-bit Wine draws through OpenGL, and Mesa would keep its
+# compiled shaders in ~/.cache/mesa_shader_cache.
+export MESA_SHADER_CACHE_DISABLE=${MESA_SHADER_CACHE_DISABLE:-true}
 
 tt_log() { printf '== %s\n' "$*" >&2; }
 
