@@ -36,6 +36,25 @@ static inline void Copy16(unsigned char *dst, const unsigned char *src)
   memcpy(dst + 8, &b, 8);
 }
 
+/* The number of literals before the next reference of a group, for every
+ * value the loop's reference mask takes (a 1 bit per reference, a stop bit
+ * at bit 8): its trailing zero bits. A table rather than a bit scan: the
+ * 386's bsf is slow, and compilers tuned for today's processors write the
+ * scan as tzcnt, which the 386 does not have. */
+struct LiteralRuns {
+  unsigned char count[512];
+  constexpr LiteralRuns() : count()
+  {
+    for (int value = 1; value < 512; value++) {
+      int zeros = 0;
+      while (!((value >> zeros) & 1))
+        zeros++;
+      count[value] = (unsigned char)zeros;
+    }
+  }
+};
+static constexpr LiteralRuns literalRuns;
+
 /* Distance in the output of a reference read at output position pos. */
 static inline size_t ReferenceDistance(size_t pos, unsigned offset)
 {
@@ -136,7 +155,7 @@ int LzssDecode(const unsigned char *input, size_t inputLength,
      * takes a run of literals (moved as one word) and the reference after it. */
     unsigned references = (~(unsigned)*ip++ & 0xFF) | 0x100;
     for (;;) {
-      unsigned literals = (unsigned)__builtin_ctz(references);
+      unsigned literals = literalRuns.count[references];
       Copy8(op, ip);
       op += literals;
       ip += literals;

@@ -301,3 +301,9 @@ void AbandonGameFile(void)
     fileDirectory = -1;
     partName[0] = '\0';
 }
+
+void RemovePartialGameFile(void)
+{
+    if (fileDirectory >= 0 && partName[0])
+        unlinkat(fileDirectory, partName, 0);
+}

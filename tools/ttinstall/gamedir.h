@@ -29,5 +29,7 @@ int WriteGameFile(const unsigned char *bytes, size_t count, char *reason, size_t
 int FinishGameFile(char *reason, size_t reasonSize);
 /* Removes the partial file; the final name keeps whatever it had before. */
 void AbandonGameFile(void);
+/* The same from a signal handler: only removes the partial file's name. */
+void RemovePartialGameFile(void);
 
 #endif

@@ -12,6 +12,7 @@
 #include "settings/settingstext.h"
 #include "common/textformat.h"
 
+#include <signal.h>
 #include <stdarg.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -162,7 +163,11 @@ static char *LoadCdFile(const char *name, uint64_t *size, int *missing)
     *missing = 0;
     int file = CdOpenFile(name, size, reason, sizeof(reason));
     if (file < 0) {
-        *missing = 1;
+        *missing = strncmp(reason, "not on the CD", 13) == 0;
+        if (!*missing) {
+            Say("cannot read %s from the CD: %s", name, reason);
+            SetStatus(EXIT_NO_CD);
+        }
         return NULL;
     }
     if (*size > MAX_CD_TEXT) {
@@ -455,6 +460,21 @@ static const char *LanguageDirectory(void)
     return languageDirectories[options.languageIndex];
 }
 
+/* The next line of the list that names a file the minimal installation
+ * copies, from *at on; 0 at the end of the list. */
+static int NextListedFile(uint64_t *at, char *source, char *destination)
+{
+    while (*at < listLength) {
+        int used = ReadListLine(listText + *at, (long)(listLength - *at), LanguageDirectory(), source, destination);
+        if (used <= 0)
+            return 0;
+        *at += (uint64_t)used;
+        if (source[0] && !IsLeftOnCd(source))
+            return 1;
+    }
+    return 0;
+}
+
 /* Like Outfitter before its copy: every file the list names is on the CD and
  * holds something, and their sizes make the total of the progress line. Only
  * install stops here; list and test name each file as they come to it. */
@@ -463,13 +483,7 @@ static int CheckListedFiles(void)
     int report = options.mode == MODE_INSTALL;
     char source[COPY_PATH_SIZE], destination[COPY_PATH_SIZE], cdName[COPY_PATH_SIZE];
     int named = 0, result = 1;
-    for (uint64_t at = 0; at < listLength;) {
-        int used = ReadListLine(listText + at, (long)(listLength - at), LanguageDirectory(), source, destination);
-        if (used <= 0)
-            break;
-        at += (uint64_t)used;
-        if (!source[0] || IsLeftOnCd(source))
-            continue;
+    for (uint64_t at = 0; NextListedFile(&at, source, destination);) {
         named = 1;
         uint64_t size;
         if (!DataPath(cdName, source)) {
@@ -500,13 +514,7 @@ static int CheckListedFiles(void)
 static int CopyListedFiles(void)
 {
     char source[COPY_PATH_SIZE], destination[COPY_PATH_SIZE], cdName[COPY_PATH_SIZE];
-    for (uint64_t at = 0; at < listLength;) {
-        int used = ReadListLine(listText + at, (long)(listLength - at), LanguageDirectory(), source, destination);
-        if (used <= 0)
-            break;
-        at += (uint64_t)used;
-        if (!source[0] || IsLeftOnCd(source))
-            continue;
+    for (uint64_t at = 0; NextListedFile(&at, source, destination);) {
         if (!DataPath(cdName, source)) {
             if (options.mode == MODE_INSTALL)
                 return 0;   /* CheckListedFiles said so */
@@ -784,6 +792,15 @@ static int ParseArguments(int argc, char **argv)
     return EXIT_DONE;
 }
 
+/* Interrupted, the installation leaves no partial file behind; the files
+ * already in place are whole. */
+static void Interrupted(int signalNumber)
+{
+    RemovePartialGameFile();
+    signal(signalNumber, SIG_DFL);
+    raise(signalNumber);
+}
+
 int main(int argc, char **argv)
 {
     int status = ParseArguments(argc, argv);
@@ -809,6 +826,11 @@ int main(int argc, char **argv)
         return EXIT_WRITE;
     }
     options.showProgress = options.mode != MODE_LIST && isatty(2);
+    if (options.mode == MODE_INSTALL) {
+        signal(SIGINT, Interrupted);
+        signal(SIGTERM, Interrupted);
+        signal(SIGHUP, Interrupted);
+    }
     clock_gettime(CLOCK_MONOTONIC, &startTime);
 
     int done = CheckListedFiles();
