@@ -757,7 +757,7 @@ static int ParseArguments(int argc, char **argv)
         } else if (OptionValue("--memory", argc, argv, &i, &value)) {
             char *end;
             unsigned long kb = value ? strtoul(value, &end, 10) : 0;
-            if (!value || !*value || *end || !kb || kb > 4194303)
+            if (!value || !*value || *end || !kb || kb > 4294967295UL)
                 return Usage("--memory needs the memory in KB, such as 16384");
             options.memoryKb = kb;
             options.memoryGiven = 1;
