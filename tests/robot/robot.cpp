@@ -416,11 +416,14 @@ static int StepScreenshot(int lineNo, char *arg)
     Fail(lineNo, "screenshot needs a plain file name without extension");
     return 0;
   }
-  // Half-drawn windows make poor pictures: wait until everything settled.
+  // Half-drawn windows make poor pictures: wait until everything is still.
+  // A window that appears meanwhile is recorded by the next step, so that
+  // the transcript reads the same whether it came before the picture or
+  // after (a copy that ends first brings its next page during the wait).
   DWORD start = Now();
   do {
-    PollWindows();
-    if (AllWindowsSettled()) break;
+    LookAtWindows(0);
+    if (AllWindowsStill()) break;
     Sleep(ROBOT_POLL_MS);
   } while (Now() - start < 3000);
   Log("> screenshot %s", arg);

@@ -32,6 +32,8 @@ void IgnoreWindowClass(const char *utf8);
 void IgnoreProcess(const char *utf8);
 int IsSystemProcess(const wchar_t *exeName);
 void PollWindows(void);                          // one look at every window
+void LookAtWindows(int record);                  // the same, recording settled ones only if record
+int AllWindowsStill(void);                       // none changed within the settling time
 int LastBlockSeq(void);
 const RecordedBlock *FindBlock(int afterSeq, const char *text, int boxOnly, int openOnly);
 int IsWindowSettled(HWND hwnd);                  // open, recorded and unchanged since

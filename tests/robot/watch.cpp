@@ -441,6 +441,11 @@ static TrackedWindow *FindTracked(HWND hwnd)
 
 void PollWindows(void)
 {
+  LookAtWindows(1);
+}
+
+void LookAtWindows(int record)
+{
   static WindowList list;
   list.n = 0;
   EnumWindows(CollectWindow, (LPARAM)&list);
@@ -469,12 +474,22 @@ void PollWindows(void)
 
   for (int i = 0; i < trackedCount; i++) DescribeWindow(&tracked[i]);
 
+  if (!record)
+    return;
   DWORD now = Now();
   for (int i = 0; i < trackedCount; i++) {
     TrackedWindow *w = &tracked[i];
     if (w->block[0] && now - w->changedAt >= ROBOT_SETTLE_MS && strcmp(w->block, w->recorded))
       RecordWindow(w);
   }
+}
+
+int AllWindowsStill(void)
+{
+  DWORD now = Now();
+  for (int i = 0; i < trackedCount; i++)
+    if (tracked[i].block[0] && now - tracked[i].changedAt < ROBOT_SETTLE_MS) return 0;
+  return 1;
 }
 
 int LastBlockSeq(void)
