@@ -79,13 +79,18 @@ static uint64_t sourceTotal, sourceDone;   /* the CD's bytes, for the progress l
 
 /* ---- Messages ------------------------------------------------------------ */
 
+static void SayList(const char *format, va_list args)
+{
+    fputs("ttinstall: ", stderr);
+    vfprintf(stderr, format, args);
+    fputc('\n', stderr);
+}
+
 static void Say(const char *format, ...)
 {
     va_list args;
     va_start(args, format);
-    fputs("ttinstall: ", stderr);
-    vfprintf(stderr, format, args);
-    fputc('\n', stderr);
+    SayList(format, args);
     va_end(args);
 }
 
@@ -94,6 +99,18 @@ static int SetStatus(int status)
     if (status > exitStatus || exitStatus == EXIT_DONE)
         exitStatus = status;
     return 0;
+}
+
+/* A file of the CD found damaged, missing or naming what it may not: said,
+ * counted, and the exit status says so. Answers 0. */
+static int Damaged(const char *format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    SayList(format, args);
+    va_end(args);
+    damagedCount++;
+    return SetStatus(EXIT_DAMAGED);
 }
 
 /* Called by the line reader for a list or QVX.INF line over 259 characters:
@@ -264,10 +281,8 @@ static int DestinationAllowed(const char *destination)
 
 static void ReportRefused(const char *cdName, const char *destination)
 {
-    Say("%s names a file it may not write: \"%s\" (outside the game directory, a drive, a device "
-        "or too long)", cdName, destination);
-    damagedCount++;
-    SetStatus(EXIT_DAMAGED);
+    Damaged("%s names a file it may not write: \"%s\" (outside the game directory, a drive, a device "
+            "or too long)", cdName, destination);
 }
 
 /* One file's body from reader to the destination (written on install, counted
@@ -317,15 +332,11 @@ static int TransferOne(CdReader *reader, const char *cdName, long entry, const c
     }
     if (reader->endedEarly)
         CopyText(reason, sizeof(reason), "the file ends before the data does");
-    damagedCount++;
-    SetStatus(EXIT_DAMAGED);
     if (chunkFlag)
-        Say("%s is damaged: %s, chunk %lu at byte %llu: %s", cdName, where, (unsigned long)chunk,
-            (unsigned long long)reader->chunkStart, reason);
-    else
-        Say("%s is damaged: %s, at byte %llu: %s", cdName, where, (unsigned long long)reader->position,
-            reason);
-    return 0;
+        return Damaged("%s is damaged: %s, chunk %lu at byte %llu: %s", cdName, where, (unsigned long)chunk,
+                       (unsigned long long)reader->chunkStart, reason);
+    return Damaged("%s is damaged: %s, at byte %llu: %s", cdName, where, (unsigned long long)reader->position,
+                   reason);
 }
 
 static int OpenReader(CdReader *reader, const char *cdName, uint64_t *size)
@@ -335,10 +346,7 @@ static int OpenReader(CdReader *reader, const char *cdName, uint64_t *size)
     reader->file = CdOpenFile(cdName, size, reader->reason, sizeof(reader->reason));
     if (reader->file >= 0)
         return 1;
-    Say("cannot read %s from the CD: %s", cdName, reader->reason);
-    damagedCount++;
-    SetStatus(EXIT_DAMAGED);
-    return 0;
+    return Damaged("cannot read %s from the CD: %s", cdName, reader->reason);
 }
 
 static int CopyPlain(const char *cdName, const char *destination)
@@ -353,9 +361,7 @@ static int CopyPlain(const char *cdName, const char *destination)
         return 0;
     int result;
     if (size == 0 || size > 0x7FFFFFFF) {
-        Say("%s is damaged: %s", cdName, size ? "it is larger than any file of the game" : "file is empty");
-        damagedCount++;
-        result = SetStatus(EXIT_DAMAGED);
+        result = Damaged("%s is damaged: %s", cdName, size ? "it is larger than any file of the game" : "file is empty");
     } else {
         result = TransferOne(&reader, cdName, -1, destination, 0, (uint32_t)size);
     }
@@ -375,17 +381,12 @@ static int CopyContainer(const char *cdName, char *destination)
     int missing;
     unsigned char *index = (unsigned char *)LoadCdFile(indexName, &indexSize, &missing);
     if (!index) {
-        if (missing) {
-            Say("%s is missing from the CD", indexName);
-            damagedCount++;
-            SetStatus(EXIT_DAMAGED);
-        }
+        if (missing)
+            Damaged("%s is missing from the CD", indexName);
         return 0;
     }
     if (!CheckIndexSize((size_t)indexSize, reason, sizeof(reason))) {
-        Say("%s is damaged: %s", indexName, reason);
-        damagedCount++;
-        SetStatus(EXIT_DAMAGED);
+        Damaged("%s is damaged: %s", indexName, reason);
         free(index);
         return 0;
     }
@@ -401,9 +402,7 @@ static int CopyContainer(const char *cdName, char *destination)
     for (size_t entry = 0; entry < count; entry++) {
         uint32_t entrySize, chunkFlag, body;
         if (!ReadIndexEntry(index, (size_t)indexSize, entry, name, &entrySize, reason, sizeof(reason))) {
-            Say("%s is damaged: %s", indexName, reason);
-            damagedCount++;
-            result = SetStatus(EXIT_DAMAGED);
+            result = Damaged("%s is damaged: %s", indexName, reason);
             break;   /* the entries after it have no known place */
         }
         if (!EntryDestination(destination, name) || !DestinationAllowed(destination)) {
@@ -420,17 +419,13 @@ static int CopyContainer(const char *cdName, char *destination)
                 result = SetStatus(EXIT_NO_CD);
                 break;
             }
-            Say("%s is damaged: entry %lu (%s), at byte %llu: the file ends before the data does",
-                cdName, (unsigned long)entry, destination, (unsigned long long)reader.position);
-            damagedCount++;
-            result = SetStatus(EXIT_DAMAGED);
+            result = Damaged("%s is damaged: entry %lu (%s), at byte %llu: the file ends before the data does",
+                             cdName, (unsigned long)entry, destination, (unsigned long long)reader.position);
             break;
         }
         if (!ParseEntryHeader(header, entrySize, &chunkFlag, &body, reason, sizeof(reason))) {
-            Say("%s is damaged: entry %lu (%s), at byte %llu: %s", cdName, (unsigned long)entry,
-                destination, (unsigned long long)entryStart, reason);
-            damagedCount++;
-            SetStatus(EXIT_DAMAGED);
+            Damaged("%s is damaged: entry %lu (%s), at byte %llu: %s", cdName, (unsigned long)entry,
+                    destination, (unsigned long long)entryStart, reason);
             whole = 0;
         } else {
             whole = TransferOne(&reader, cdName, (long)entry, destination, chunkFlag, body);
@@ -449,11 +444,6 @@ static int CopyContainer(const char *cdName, char *destination)
 }
 
 /* ---- The passes ------------------------------------------------------------ */
-
-static void ReportLongSource(const char *source)
-{
-    Say("DATA1\\FILELIST.WD names a file whose name is too long: %s", source);
-}
 
 static const char *LanguageDirectory(void)
 {
@@ -488,7 +478,7 @@ static int CheckListedFiles(void)
         uint64_t size;
         if (!DataPath(cdName, source)) {
             if (report)
-                ReportLongSource(source);
+                Say("DATA1\\FILELIST.WD names a file whose name is too long: %s", source);
             result = 0;
         } else if (!CdFileSize(cdName, &size)) {
             if (report)
@@ -518,9 +508,7 @@ static int CopyListedFiles(void)
         if (!DataPath(cdName, source)) {
             if (options.mode == MODE_INSTALL)
                 return 0;   /* CheckListedFiles said so */
-            ReportLongSource(source);
-            damagedCount++;
-            SetStatus(EXIT_DAMAGED);
+            Damaged("DATA1\\FILELIST.WD names a file whose name is too long: %s", source);
             continue;
         }
         int copied = IsContainerSource(source) ? CopyContainer(cdName, destination) : CopyPlain(cdName, destination);
