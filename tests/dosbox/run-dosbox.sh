@@ -7,6 +7,12 @@
 # -exit, so DOSBox ends when CONF's [autoexec] does even without an exit
 # line. DOSBox's console output goes to LOG (default: discarded).
 #
+# Memory as DOS programs see it in 0.74: with memsize=M (at most 63) and
+# [dos] ems=false, XMS reports (M-1)*1024 KB of extended memory with its HMA
+# (memsize=16: 15360 KB); with EMS on (DOSBox's default) 128 KB less.
+# Batch lines: DOSBox opens a line's redirection before IF decides, so
+# "if errorlevel 1 echo x>F" creates F whatever the errorlevel (use md).
+#
 # DOSBox's own exit status is 0 whatever the DOS programs did: read what they
 # wrote. Exit status: 0 DOSBox ran and ended; 77 DOSBox is not installed;
 # 124 it did not end within SECONDS (default 60) and was stopped; else
