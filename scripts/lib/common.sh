@@ -12,6 +12,9 @@ export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=;winemenubuilder.exe=
 # DirectDraw under 32-bit Wine draws through OpenGL, and Mesa would keep its
 # compiled shaders in ~/.cache/mesa_shader_cache.
 export MESA_SHADER_CACHE_DISABLE=${MESA_SHADER_CACHE_DISABLE:-true}
+# Wine's sound driver probes ALSA's default device; on a machine without a
+# sound card the stock configuration prints a dozen error lines for it.
+export ALSA_CONFIG_PATH=${ALSA_CONFIG_PATH:-$TT_ROOT/scripts/lib/asound.conf}
 
 tt_log() { printf '== %s\n' "$*" >&2; }
 
