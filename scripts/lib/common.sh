@@ -13,8 +13,11 @@ export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=;winemenubuilder.exe=
 # compiled shaders in ~/.cache/mesa_shader_cache.
 export MESA_SHADER_CACHE_DISABLE=${MESA_SHADER_CACHE_DISABLE:-true}
 # Wine's sound driver probes ALSA's default device; on a machine without a
-# sound card the stock configuration prints a dozen error lines for it.
-export ALSA_CONFIG_PATH=${ALSA_CONFIG_PATH:-$TT_ROOT/scripts/lib/asound.conf}
+# sound card the stock configuration prints a dozen error lines for it. A
+# machine with one keeps its own configuration.
+if [ -z "${ALSA_CONFIG_PATH:-}" ] && ! grep -qs '^ *[0-9]' /proc/asound/cards; then
+  export ALSA_CONFIG_PATH=$TT_ROOT/scripts/lib/asound.conf
+fi
 
 tt_log() { printf '== %s\n' "$*" >&2; }
 
