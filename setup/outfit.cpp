@@ -78,6 +78,13 @@ static int RelaunchUnattended(void)
     if (!started) {
         LogText("the copy in the temporary directory could not be made or started", NULL);
         status = END_FAILED;
+    } else if (status > END_CANCELLED) {
+        /* A copy that crashed ends with its exception code, which a script
+         * would read as one of the statuses. */
+        char code[80];
+        wsprintfA(code, "the copy in the temporary directory ended with the code 0x%08lX", (unsigned long)status);
+        LogText(code, NULL);
+        status = END_FAILED;
     }
     return EndUnattended((int)status);
 }
@@ -88,7 +95,12 @@ static int RunUnattended(char *arguments)
         return RelaunchUnattended();
     int status = END_DONE;
     if (RunMode == RUN_NORMAL) {
-        ScheduleTempCleanup();
+        /* The temporary copies' clean-up is the relaunch's own affair: a
+         * failure of it is logged and decides nothing about the game. */
+        int noted = runStatus;
+        if (!ScheduleTempCleanup())
+            LogText("WININIT.INI was not rewritten: the copies in the temporary directory stay there", NULL);
+        runStatus = noted;
         status = RunSilentInstall();
     } else if (RunMode == RUN_UNINSTALL) {
         status = RunSilentUninstall();
@@ -108,16 +120,31 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR, int sh
     if (!CheckWindowsVersion())
         return 0;
 
+    int lineCut = lstrlenA(GetCommandLineA()) >= (int)sizeof(commandLine);
     lstrcpynA(commandLine, GetCommandLineA(), sizeof(commandLine));
-    char *arguments = SkipProgramPath(commandLine);
-    int unattendedWords = ReadUnattendedWords(arguments);
+    int unattendedWords;
+    char *arguments = ReadArgumentText(commandLine, &unattendedWords);
     ReadCommandLine(arguments);
+    if (silentRun) {
+        /* Nobody answers the system's own boxes either: no disk in the
+         * drive, an unreadable CD, a crash. The copy in the temporary
+         * directory inherits the mode. */
+        SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
+    }
     if (unattendedWords) {
+        /* A cut line may have cut the log's path: no log is better than
+         * one written elsewhere. */
+        if (logPathTooLong || lineCut)
+            return END_FAILED;
         /* The copy in the temporary directory goes on with the first
          * instance's log. */
         if (logPath[0] && !OpenRunLog(logPath, IsRelaunchedCopy(arguments)))
             return END_WRITE_FAILED;
         LogText("command line: ", GetCommandLineA());
+        if (directoryTooLong) {
+            LogText("DIR: is longer than the location page takes (258 characters)", NULL);
+            return EndUnattended(END_REFUSED_PATH);
+        }
     }
     if (silentRun) {
         unattendedRun = 1;

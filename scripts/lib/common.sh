@@ -12,6 +12,12 @@ export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=;winemenubuilder.exe=
 # DirectDraw under 32-bit Wine draws through OpenGL, and Mesa would keep its
 # compiled shaders in ~/.cache/mesa_shader_cache.
 export MESA_SHADER_CACHE_DISABLE=${MESA_SHADER_CACHE_DISABLE:-true}
+# Wine's sound driver probes ALSA's default device; on a machine without a
+# sound card the stock configuration prints a dozen error lines for it. A
+# machine with one keeps its own configuration.
+if [ -z "${ALSA_CONFIG_PATH:-}" ] && ! grep -qs '^ *[0-9]' /proc/asound/cards; then
+  export ALSA_CONFIG_PATH=$TT_ROOT/scripts/lib/asound.conf
+fi
 
 tt_log() { printf '== %s\n' "$*" >&2; }
 
@@ -109,20 +115,29 @@ tt_wineserver() {
 }
 
 # Starts a private X server for windows that the tests open, and exports DISPLAY.
-# TT_XVFB_PID holds its process so that the caller can end it.
+# TT_XVFB_PID holds its process so that the caller can end it. Xvfb picks a
+# free display itself and names it once it serves it (-displayfd): runs that
+# start together never pick the same one, and the number comes from the
+# process started here, which must still be running when it has come.
 tt_start_xvfb() {
-  local n
-  for n in $(seq 90 140); do
-    [ -e /tmp/.X$n-lock ] && continue
-    Xvfb :$n -screen 0 "${TT_SCREEN:-800x600x24}" -nolisten tcp >/dev/null 2>&1 &
-    TT_XVFB_PID=$!
-    local i
-    for i in $(seq 1 50); do
-      [ -e /tmp/.X11-unix/X$n ] && { export DISPLAY=:$n; return 0; }
-      kill -0 "$TT_XVFB_PID" 2>/dev/null || break
-      sleep 0.1
-    done
+  local file n i
+  file=$(mktemp "${TMPDIR:-/tmp}/tt-xvfb.XXXXXX") || return 1
+  Xvfb -displayfd 3 -screen 0 "${TT_SCREEN:-800x600x24}" -nolisten tcp 3>"$file" >/dev/null 2>&1 &
+  TT_XVFB_PID=$!
+  for i in $(seq 1 300); do
+    n=$(sed -n '1{/^[0-9][0-9]*$/p}' "$file" 2>/dev/null)
+    [ -n "$n" ] && [ "$(wc -l < "$file")" -ge 1 ] && break
+    n=
+    kill -0 "$TT_XVFB_PID" 2>/dev/null || break
+    sleep 0.1
   done
+  rm -f "$file"
+  if [ -n "$n" ] && kill -0 "$TT_XVFB_PID" 2>/dev/null; then
+    export DISPLAY=:$n
+    return 0
+  fi
+  kill "$TT_XVFB_PID" 2>/dev/null
+  TT_XVFB_PID=
   echo "could not start Xvfb" >&2
   return 1
 }

@@ -148,6 +148,11 @@ static int IsHostRootDrive(const char *root)
     return isRoot;
 }
 
+int FindRecordedGame(const char *recorded, const char *marker, char *found)
+{
+    return !HasWildcard(marker) && TakeRecordedDirectory(recorded, marker, found);
+}
+
 int FindGameDirectory(const char *recorded, const char *marker, char *found)
 {
     if (HasWildcard(marker))

@@ -37,5 +37,8 @@ int FindFileInTree(const char *directory, const char *name, char *found);
  * it has none); then every fixed, remote and RAM drive but one that Wine maps
  * onto the host's root directory. found: 260 bytes, written only on success. */
 int FindGameDirectory(const char *recorded, const char *marker, char *found);
+/* The recorded directory alone, as FindGameDirectory takes it: for a run
+ * without a person, which must not act on a copy found elsewhere. */
+int FindRecordedGame(const char *recorded, const char *marker, char *found);
 
 #endif

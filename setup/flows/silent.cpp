@@ -20,6 +20,86 @@ static int Ended(int status)
     return runStatus;
 }
 
+/* ---- The directory's text ---------------------------------------------------- */
+
+/* CON, PRN, AUX, NUL, COM1 to COM9 and LPT1 to LPT9 name devices in every
+ * directory, with an extension or trailing blanks too (COM1.TXT). */
+static int IsDeviceName(const char *name, size_t length)
+{
+    static const char *const devices[] = { "CON", "PRN", "AUX", "NUL" };
+    size_t base = 0;
+    while (base < length && name[base] != '.')
+        base++;
+    while (base > 0 && name[base - 1] == ' ')
+        base--;
+    if (base < 3 || base > 4)
+        return 0;
+    char upper[5];
+    for (size_t i = 0; i < base; i++)
+        upper[i] = name[i] >= 'a' && name[i] <= 'z' ? (char)(name[i] - 32) : name[i];
+    upper[base] = '\0';
+    for (const char *device : devices)
+        if (strcmp(upper, device) == 0)
+            return 1;
+    return base == 4 && (memcmp(upper, "COM", 3) == 0 || memcmp(upper, "LPT", 3) == 0) && upper[3] >= '1' &&
+           upper[3] <= '9';
+}
+
+const char *RefusedDirectoryText(const char *directory)
+{
+    for (size_t i = 0; directory[i]; i++) {
+        unsigned char c = (unsigned char)directory[i];
+        if (c == '*' || c == '?')
+            return "a wildcard in the directory: ";
+        if (c < 32 || strchr("<>\"/|", c) || (c == ':' && i != 1))
+            return "a character that no file name holds in the directory: ";
+    }
+    size_t length = strlen(directory);
+    for (size_t start = 0, i = 0; i <= length; i++) {
+        if (directory[i] != '\\' && directory[i] != '\0')
+            continue;
+        if (start > 0 && IsDeviceName(directory + start, i - start))
+            return "a device name in the directory: ";
+        /* Something along the path that is there and is no directory: no
+         * directory can be made where it is. */
+        if (i > 3) {
+            char prefix[260];
+            if (i >= sizeof(prefix))
+                break;
+            memcpy(prefix, directory, i);
+            prefix[i] = '\0';
+            DWORD attributes = GetFileAttributesA(prefix);
+            if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+                return "a file where the directory would be made: ";
+        }
+        start = i + 1;
+    }
+    return NULL;
+}
+
+/* The location page leaves these to the system, which would fail on the
+ * first file written; without a person the run refuses them first. */
+static int UsableDirectoryText(const char *directory)
+{
+    const char *refusal = RefusedDirectoryText(directory);
+    if (!refusal)
+        return 1;
+    LogText(refusal, directory);
+    NoteRunFailure(END_REFUSED_PATH);
+    return 0;
+}
+
+/* Without DIR: a run acts on the recorded directory alone: the search of
+ * the interactive road would take the first copy of the game on any disk
+ * (a backup, another machine's share) without showing it to anyone. */
+static int RefuseWithoutDirectory(int recorded)
+{
+    LogText(recorded ? "the recorded directory does not hold the game: give the game directory with DIR:"
+                     : "not recorded as installed: give the game directory with DIR:",
+            NULL);
+    return Ended(END_REFUSED_PATH);
+}
+
 /* ---- Directories made ------------------------------------------------------ */
 
 static const char *const gameSubdirectories[] = {
@@ -94,9 +174,10 @@ int RunSilentInstall(void)
     if (!ReadSettings(0))
         return Ended(END_DAMAGED_CD);
     if (installed && !givenDirectory[0]) {
-        installationLocated = FindInstalledGame(gameSettings.InstalledFile);
-        LogText(installationLocated ? "installation found in " : "installation not found",
-                installationLocated ? installDirectory : NULL);
+        installationLocated = FindRecordedGame(recordedDirectory, gameSettings.InstalledFile, installDirectory);
+        if (!installationLocated)
+            return RefuseWithoutDirectory(1);
+        LogText("installation found in ", installDirectory);
     }
     if (!CheckProcessor() || !CheckMemory())
         return Ended(END_REFUSED_MACHINE);
@@ -110,6 +191,8 @@ int RunSilentInstall(void)
         ProposeLocation(directory, sizeof(directory));
     CopyText(installDirectory, sizeof(installDirectory) - 1, directory);
     LogText("directory: ", installDirectory);
+    if (!UsableDirectoryText(installDirectory))
+        return Ended(END_REFUSED_PATH);
     WatchMissingDirectories(installDirectory);
     int accepted = AcceptLocation();
     LogMadeDirectories();
@@ -149,35 +232,39 @@ static int UnreadableLists(const char *failedPath)
 int RunSilentUninstall(void)
 {
     char failedPath[260];
-    ReadInstallRecord();
+    int recorded = ReadInstallRecord();
+    if (recorded)
+        LogText("recorded as installed in ", recordedDirectory);
     if (!ReadSettings(0))
         return Ended(END_DAMAGED_CD);
     if (!ReadInstalledNames(failedPath))
         return UnreadableLists(failedPath);
     installDirectory[0] = '\0';
-    int found = FindInstalledGame(gameSettings.InstalledFile);
-    LogText(found ? "installation found in " : "installation not found", found ? installDirectory : NULL);
     if (givenDirectory[0]) {
         CopyText(installDirectory, sizeof(installDirectory) - 1, givenDirectory);
-    } else if (!found) {
-        LogText("nothing to uninstall without its directory: give it with DIR:", NULL);
+    } else if (FindRecordedGame(recordedDirectory, gameSettings.InstalledFile, installDirectory)) {
+        LogText("installation found in ", installDirectory);
+    } else {
         ForgetInstalledNames();
-        return Ended(END_REFUSED_PATH);
+        return RefuseWithoutDirectory(recorded);
     }
     LogText("directory: ", installDirectory);
-    if (!AcceptLocation()) {
+    if (!UsableDirectoryText(installDirectory) || !AcceptLocation()) {
         ForgetInstalledNames();
         return Ended(END_REFUSED_PATH);
     }
-    if (directoryMissing)
-        LogText("the directory does not exist: nothing on disk is deleted", NULL);
-    else if (!HoldsInstalledGame(installDirectory))
-        LogText("neither the game's marker file nor QVX.INF is in the directory: nothing on disk is deleted", NULL);
-    else {
-        int deleted = DeleteInstalledFiles();
-        if (!RemoveInstalledDirectories() || !deleted)
-            LogText("the directory is no game directory of its own: nothing on disk is deleted", NULL);
+    /* A directory without the game: nothing is removed, not even the group
+     * and the records, which still name where the game is. */
+    if (directoryMissing || !HoldsInstalledGame(installDirectory)) {
+        LogText(directoryMissing ? "the directory does not exist: nothing is removed"
+                                 : "neither the game's marker file nor QVX.INF is in the directory: nothing is removed",
+                NULL);
+        ForgetInstalledNames();
+        return Ended(END_REFUSED_PATH);
     }
+    int deleted = DeleteInstalledFiles();
+    if (!RemoveInstalledDirectories() || !deleted)
+        LogText("the directory is no game directory of its own: nothing on disk is deleted", NULL);
     ForgetInstalledNames();
     DeleteProgramGroup();
     DeleteInstallRecords();

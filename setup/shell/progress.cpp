@@ -106,16 +106,21 @@ void ResetProgress(void)
         pictureRows = 0;
 }
 
+/* An unattended run has no main window, and so no bar: a child window
+ * without a parent would stand alone on the desktop. The figures count all
+ * the same. */
 int OpenProgress(void)
 {
-    int width = ScreenWidth(), height = ScreenHeight();
-    progressBar = CreateWindowExA(0, PROGRESS_CLASSA, "", WS_CHILD | WS_VISIBLE, width / 4, height - 80,
-                                  width / 2, 15, mainWindow, (HMENU)(INT_PTR)PROGRESS_BAR_ID,
-                                  appInstance, NULL);
-    if (!progressBar)
-        return 0;
-    SendMessageA(progressBar, PBM_SETRANGE, 0, MAKELPARAM(0, (WORD)pictureRows));
-    SendMessageA(progressBar, PBM_SETSTEP, 1, 0);
+    if (mainWindow) {
+        int width = ScreenWidth(), height = ScreenHeight();
+        progressBar = CreateWindowExA(0, PROGRESS_CLASSA, "", WS_CHILD | WS_VISIBLE, width / 4, height - 80,
+                                      width / 2, 15, mainWindow, (HMENU)(INT_PTR)PROGRESS_BAR_ID,
+                                      appInstance, NULL);
+        if (!progressBar)
+            return 0;
+        SendMessageA(progressBar, PBM_SETRANGE, 0, MAKELPARAM(0, (WORD)pictureRows));
+        SendMessageA(progressBar, PBM_SETSTEP, 1, 0);
+    }
     percentageText[0] = '\0';
     timeLeftText[0] = '\0';
     shownSecondsLeft = -1;

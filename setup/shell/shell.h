@@ -25,7 +25,12 @@ extern int silentRun;
 extern int groupWanted;                      /* 0 after GROUP:NO */
 extern char givenDirectory[260];             /* DIR:, empty when not given */
 extern char logPath[260];                    /* LOG:, empty when not given */
+extern int directoryTooLong;                 /* a DIR: or LOG: value too long for its buffer */
+extern int logPathTooLong;
 int ReadUnattendedWords(char *arguments);    /* takes them out of the text; 1 when there were any */
+/* The argument text of the command line, the words read and taken out of it
+ * (*unattendedWords 1 when there were any). */
+char *ReadArgumentText(char *commandLine, int *unattendedWords);
 int ComposeUnattendedWords(char *words, size_t size);   /* the same words again, each after a blank */
 char ProgramDrive(void);
 

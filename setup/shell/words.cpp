@@ -4,7 +4,9 @@
  * the argument text before the older keywords are matched, so that the
  * text those see is the one they always saw; without any of them it is not
  * touched at all. A word may be quoted as a whole or after its colon when
- * its path holds blanks. */
+ * its path holds blanks. With any of them on the line, the program path is
+ * taken as Windows takes it: batch files, Start > Run and deployment tools
+ * pass it unquoted. */
 #include "setup/shell/shell.h"
 #include "setup/engine/engine.h"
 #include <string.h>
@@ -13,6 +15,12 @@ int silentRun;
 int groupWanted = 1;
 char givenDirectory[260];
 char logPath[260];
+int directoryTooLong;
+int logPathTooLong;
+
+/* The location page takes this much text: the backslash put back after it
+ * must still fit the game directory's 260 bytes. */
+enum { GIVEN_DIRECTORY_LIMIT = sizeof(givenDirectory) - 2 };
 
 static int IsWord(const char *value, const char *word)
 {
@@ -44,12 +52,20 @@ static int TakeWord(const char *value)
         groupWanted = 1;
         return 1;
     }
+    /* A value that does not fit is refused, never cut: a cut path names
+     * another directory or file. */
     if ((path = ValueAfter(value, "DIR:")) != NULL) {
-        lstrcpynA(givenDirectory, path, sizeof(givenDirectory));
+        if (strlen(path) > GIVEN_DIRECTORY_LIMIT)
+            directoryTooLong = 1;
+        else
+            lstrcpynA(givenDirectory, path, sizeof(givenDirectory));
         return 1;
     }
     if ((path = ValueAfter(value, "LOG:")) != NULL) {
-        lstrcpynA(logPath, path, sizeof(logPath));
+        if (strlen(path) >= sizeof(logPath))
+            logPathTooLong = 1;
+        else
+            lstrcpynA(logPath, path, sizeof(logPath));
         return 1;
     }
     return 0;
@@ -93,6 +109,35 @@ int ReadUnattendedWords(char *arguments)
     if (taken)
         lstrcpyA(arguments, rest);
     return taken;
+}
+
+/* The text behind the program path as Windows itself ends the path: at its
+ * closing double quote, or at the first blank when it is not quoted. */
+static char *SkipProgramPathAsWindows(char *commandLine)
+{
+    char *at = commandLine;
+    if (*at == '"') {
+        at++;
+        while (*at && *at != '"')
+            at++;
+        if (*at)
+            at++;
+    } else {
+        while (*at && *at != ' ' && *at != '\t')
+            at++;
+    }
+    while (*at == ' ' || *at == '\t')
+        at++;
+    return at;
+}
+
+/* Without the words the start-up's own rule (SkipProgramPath) stays, so
+ * that every start of the interactive road reads as it always did. */
+char *ReadArgumentText(char *commandLine, int *unattendedWords)
+{
+    char *arguments = SkipProgramPathAsWindows(commandLine);
+    *unattendedWords = ReadUnattendedWords(arguments);
+    return *unattendedWords ? arguments : SkipProgramPath(commandLine);
 }
 
 /* " WORD" behind the text, in quotes when it holds a blank; 0 when it does

@@ -3,8 +3,13 @@
 # robot, one case a row of the table below, in one fresh prefix:
 #   nodrive    onto a drive that does not exist
 #   damaged    from a CD whose SECTOR1.CFL has a damaged chunk header
+#   afile      into a directory whose place a file takes: refused unwritten
 #   install    the English Outfitter from the CD, as a user starts it by
 #              hand: relaunch, copy, group, QVX.INF, records, into C:\GAMES\ZEPH
+#   stale      an uninstallation whose record names a directory without the
+#              game: no search for another copy, nothing removed
+#   nogame     from a batch file (the program path unquoted), an
+#              uninstallation whose DIR: holds no game: nothing removed
 #   uninstall  the uninstall record's command line with SILENT, with a saved
 #              game and another file in the game directory
 # Each case checks its exit status, lines of its log, and what it left; the
@@ -108,6 +113,9 @@ run_case NODRIVE    4 'free space: no answer for the drive Q:\'   "$english" SIL
 insert "$damaged_cd"
 run_case DAMAGED    5 'SECTOR1.CFL'                               "$english" SILENT 'DIR:C:\DAMAGED'
 insert "$cd_dir"
+: > "$c/AFILE"
+run_case AFILE      4 'a file where the directory would be made: C:\AFILE' "$english" SILENT 'DIR:C:\AFILE'
+grep -q '^file written' "$out/AFILE.log" && fail "afile: files were written"
 registry > "$out/registry-failed.txt"
 records='^\[HKEY_LOCAL_MACHINE\\Software\\(Vornhollow Entertainment|Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tinfoil Tango)\]$'
 grep -qE "$records" "$out/registry-failed.txt" && fail "a failed installation wrote registry records"
@@ -149,6 +157,19 @@ grep -qxF 'relaunch: "C:\users\'"$(basename "$(dirname "$(find "$c/users" -minde
   "$out/INSTALL.log" || fail "install: the relaunch did not pass the words on"
 # The watch sees windows: the program group's folder window was one.
 [ "$explorer_windows" -gt 0 ] || fail "install: the window watch saw not even the program group's folder window"
+
+# ---- uninstallations refused: the game and its records stay ---------------------
+record() { tt_wine reg add 'HKLM\Software\Vornhollow Entertainment' /v 'Tinfoil Tango' /d "$1" /f >/dev/null 2>&1; }
+record 'C:\OLD\'
+run_case STALE      4 'the recorded directory does not hold the game: give the game directory with DIR:' \
+                                                                  "$english" UNINSTALL 'D:\' SILENT
+record 'C:\GAMES\ZEPH\'
+run_case NOGAME     4 "neither the game's marker file nor QVX.INF is in the directory: nothing is removed" \
+                                                                  cmd /c "$english" UNINSTALL 'D:\' SILENT 'DIR:C:\GAMES'
+diff -r -x QVX.INF -x README.TXT -x G2 -x G3 -x G4 -x G5 "$cd_dir-expect" "$game" >/dev/null ||
+  fail "stale, nogame: files of the game were deleted"
+registry > "$out/registry-kept.txt"
+[ "$(grep -cE "$records" "$out/registry-kept.txt")" = 2 ] || fail "stale, nogame: the records were removed"
 
 # ---- the uninstallation: what the interactive one leaves ------------------------
 printf 'partida' > "$game/PARTIDA1.SAV"

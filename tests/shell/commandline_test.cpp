@@ -2,6 +2,7 @@
  * and the modes and CD drive letters it selects. */
 #include "setup/shell/shell.h"
 #include "setup/engine/engine.h"
+#include "setup/flows/silent.h"
 #include "tests/support/testsupport.h"
 #include <gtest/gtest.h>
 #include <string>
@@ -128,4 +129,83 @@ TEST_F(CommandLine, FirstStartIsNoRelaunchedCopy)
     Read("\\DATA1\\SPANISH\\OUTFIT.EXE");
     EXPECT_EQ(RunMode, RUN_NORMAL);
     EXPECT_FALSE(IsRelaunchedCopy(arguments));
+}
+
+/* The words of an unattended run. With any of them on the line the program
+ * path ends as Windows ends it, quoted or at the first blank (a batch file
+ * passes it unquoted); without them the old rule stays. A value too long
+ * for its buffer is refused, never cut. */
+TEST(UnattendedWords, AreReadBehindTheProgramPathAsWindowsEndsIt)
+{
+    const std::string fitting = "C:\\" + std::string(255, 'D'), longLog = "C:\\" + std::string(257, 'L');
+    struct Row {
+        std::string line;
+        const char *arguments, *directory, *log;
+        int silent, directoryRefused, logRefused;
+    } rows[] = {
+        { "D:\\DATA1\\ENGLISH\\OUTFIT.EXE UNINSTALL D:\\ SILENT LOG:C:\\U.LOG", "UNINSTALL D:\\", "", "C:\\U.LOG", 1, 0, 0 },
+        { "D:\\DATA1\\ENGLISH\\OUTFIT.EXE \"DIR:C:\\MIS JUEGOS\\ZEPH\" SILENT", "", "C:\\MIS JUEGOS\\ZEPH", "", 1, 0, 0 },
+        { "\"C:\\TEMP\\OUTFIT.EXE\" FROM:D SILENT DIR:\"C:\\MIS JUEGOS\"", "FROM:D", "C:\\MIS JUEGOS", "", 1, 0, 0 },
+        { "\\DATA1\\SPANISH\\OUTFIT.EXE", "\\DATA1\\SPANISH\\OUTFIT.EXE", "", "", 0, 0, 0 },
+        { "OUTFIT.EXE SILENT DIR:" + fitting, "", fitting.c_str(), "", 1, 0, 0 },
+        { "OUTFIT.EXE SILENT DIR:" + fitting + "D", "", "", "", 1, 1, 0 },
+        { "OUTFIT.EXE SILENT LOG:" + longLog, "", "", "", 1, 0, 1 },
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.line);
+        silentRun = directoryTooLong = logPathTooLong = 0;
+        givenDirectory[0] = logPath[0] = '\0';
+        static char line[1024];
+        lstrcpynA(line, row.line.c_str(), sizeof(line));
+        int words;
+        EXPECT_STREQ(ReadArgumentText(line, &words), row.arguments);
+        EXPECT_EQ(words, row.silent);
+        EXPECT_EQ(silentRun, row.silent);
+        EXPECT_STREQ(givenDirectory, row.directory);
+        EXPECT_STREQ(logPath, row.log);
+        EXPECT_EQ(directoryTooLong, row.directoryRefused);
+        EXPECT_EQ(logPathTooLong, row.logRefused);
+    }
+    silentRun = 0;
+    givenDirectory[0] = logPath[0] = '\0';
+}
+
+/* DIR: names a directory that can be made, or the run refuses it before it
+ * writes anything. */
+TEST(UnattendedWords, DirectoryTextRefusesWhatCannotBeMade)
+{
+    char file[MAX_PATH], below[MAX_PATH];
+    GetTempPathA(sizeof(file), file);
+    lstrcatA(file, "TTAFILE");
+    HANDLE handle = CreateFileA(file, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+    ASSERT_NE(handle, INVALID_HANDLE_VALUE);
+    CloseHandle(handle);
+    lstrcpyA(below, file);
+    lstrcatA(below, "\\ZEPH");
+    struct Row {
+        const char *directory, *refusal;
+    } rows[] = {
+        { "C:\\GAMES\\ZEPH", NULL },
+        { "C:\\MIS JUEGOS\\ZEPH.1\\", NULL },
+        { "C:\\COMMAND\\CONSOLE", NULL },
+        { "C:\\COM1", "a device name" },
+        { "C:\\GAMES\\lpt9.txt\\ZEPH", "a device name" },
+        { "C:\\NUL ", "a device name" },
+        { "C:\\GAMES\\Z*", "a wildcard" },
+        { "C:\\GAMES?", "a wildcard" },
+        { "C:\\A|B", "a character" },
+        { "C:\\A:B", "a character" },
+        { "C:\\A/B", "a character" },
+        { file, "a file" },
+        { below, "a file" },
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.directory);
+        const char *refusal = RefusedDirectoryText(row.directory);
+        if (!row.refusal)
+            EXPECT_EQ(refusal, nullptr);
+        else
+            EXPECT_EQ(std::string(refusal ? refusal : "").rfind(row.refusal, 0), 0u);
+    }
+    DeleteFileA(file);
 }
