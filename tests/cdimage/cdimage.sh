@@ -7,6 +7,12 @@
 #   image ISO CD_DIR         the image holds a Joliet tree, and both its
 #                            Joliet and its ISO 9660 tree read back as the
 #                            CD directory, byte for byte
+#   cue CUECHECK TTINSTALL CUE ISO CD_DIR
+#                            the BIN/CUE image reads back (cuecheck) with the
+#                            tracks that the CD's QVX.INF expects, and
+#                            ttinstall lists and tests the same CD from the
+#                            cue, the bare BIN, and a cue naming the ISO and
+#                            WAVE files, as from the ISO
 #   refused PECHECK PROGRAM [CPUPROGRAM]
 #                            the check refuses PROGRAM, naming exactly its
 #                            two imports that Windows 95 lacks, and
@@ -52,6 +58,34 @@ image)
     else
       echo "FAIL: the $tree tree differs from the CD"; failures=1
     fi
+  done
+  [ "$failures" = 0 ]
+  ;;
+cue)
+  cuecheck=$1 ttinstall=$2 cue=$3 iso=$4 cd=$5
+  [ -f "$cue" ] && [ -f "$iso" ] || { echo "no CD image $cue"; exit 77; }
+  tracks=$(sed -n 's/^TRACKS_EXPECTED,\([0-9]*\).*/\1/p' "$cd/DATA1/QVX.INF" | head -n 1)
+  "$cuecheck" "$cue" "$iso" "${tracks:-1}" || exit 1
+  work=$(mktemp -d "${TMPDIR:-/tmp}/tt-cdimage.XXXXXX")
+  trap 'rm -rf "$work"' EXIT
+  ln -s "$(realpath "$iso")" "$work/game.iso"
+  printf 'FILE "game.iso" BINARY\r\n  TRACK 01 MODE1/2048\r\n    INDEX 01 00:00:00\r\n' >"$work/game.cue"
+  for ((t = 2; t <= ${tracks:-1}; t++)); do
+    # A WAVE header of one second of silence; ttinstall only finds it.
+    printf 'RIFF\x24\xb1\x02\x00WAVEfmt \x10\x00\x00\x00\x01\x00\x02\x00\x44\xac\x00\x00\x10\xb1\x02\x00\x04\x00\x10\x00data\x00\xb1\x02\x00' >"$work/$t.wav"
+    head -c 176400 /dev/zero >>"$work/$t.wav"
+    printf 'FILE "%d.wav" WAVE\r\n  TRACK %02d AUDIO\r\n    INDEX 01 00:00:00\r\n' "$t" "$t" >>"$work/game.cue"
+  done
+  failures=0
+  for verb in list test; do
+    "$ttinstall" $verb "$iso" >"$work/iso.$verb" 2>&1 || { cat "$work/iso.$verb"; echo "FAIL: $verb of the ISO"; exit 1; }
+    for image in "$cue" "${cue%.cue}.bin" "$work/game.cue"; do
+      if "$ttinstall" $verb "$image" >"$work/image.$verb" 2>&1 && cmp -s "$work/iso.$verb" "$work/image.$verb"; then
+        echo "ok: $verb of $(basename "$image") as of the ISO"
+      else
+        diff "$work/iso.$verb" "$work/image.$verb"; echo "FAIL: $verb of $image"; failures=1
+      fi
+    done
   done
   [ "$failures" = 0 ]
   ;;

@@ -144,6 +144,7 @@ TEST(Ttinstall, HostileCdsAreRefusedAndWriteNothingOutside)
     int status;
     const char *message;
     const char *emptied;   /* a file of the CD made empty */
+    const char *cue;       /* installing from IMAGE.CUE of this text, beside ten empty sectors */
   } cases[] = {
     { "entry that climbs", goodList, { { "..\\..\\X", 0, Bytes(4, 'x') } }, 1, "unsafe name" },
     { "device entry", goodList, { { "G1\\COM1", 0, Bytes(4, 'x') } }, 1, "unsafe name" },
@@ -152,13 +153,28 @@ TEST(Ttinstall, HostileCdsAreRefusedAndWriteNothingOutside)
     { "overlong list line", std::string(10000, 'L') + ",X\r\n" + goodList, GoodEntries(), 0, "too long" },
     { "empty index", goodList, GoodEntries(), 1, "X.CFI is damaged: index is empty", "X.CFI" },
     { "a file missing", std::string(goodList) + "NONE.DAT,NONE.DAT\r\n", GoodEntries(), 1, "NONE.DAT is missing" },
+    { "cue naming a missing file", goodList, GoodEntries(), 3, "names \"NONE.BIN\", which is missing", nullptr,
+      "FILE \"NONE.BIN\" BINARY\r\n  TRACK 01 MODE1/2352\r\n    INDEX 01 00:00:00\r\n" },
+    { "cue naming a device", goodList, GoodEntries(), 3, "which is not a regular file", nullptr,
+      "FILE \"/dev/zero\" BINARY\n  TRACK 01 MODE1/2352\n    INDEX 01 00:00:00\n" },
+    { "bin cut short", goodList, GoodEntries(), 3, "cut short: \"IMAGE.BIN\" holds 23520 bytes", nullptr,
+      "FILE \"IMAGE.BIN\" BINARY\n TRACK 01 MODE1/2352\n INDEX 01 00:00:00\n TRACK 02 AUDIO\n INDEX 00 00:20:00\n"
+      " INDEX 01 00:22:00\n" },
+    { "cue with no data track", goodList, GoodEntries(), 3, "no data track", nullptr,
+      "FILE \"IMAGE.BIN\" BINARY\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n" },
   };
   for (const Case &c : cases) {
     MakeCd(c.list, c.entries);
     if (c.emptied)
       WriteText(work + "/cd/DATA1/" + c.emptied, "");
+    std::string cd = work + "/cd";
+    if (c.cue) {
+      WriteText(cd + "/IMAGE.CUE", c.cue);
+      WriteFile(cd + "/IMAGE.BIN", Bytes(10 * 2352, 0));
+      cd += "/IMAGE.CUE";
+    }
     std::string errors;
-    EXPECT_EQ(c.status, RunTtinstall("install '" + work + "/cd' '" + work + "/game'", &errors)) << c.name << "\n" << errors;
+    EXPECT_EQ(c.status, RunTtinstall("install '" + cd + "' '" + work + "/game'", &errors)) << c.name << "\n" << errors;
     EXPECT_NE(errors.find(c.message), std::string::npos) << c.name << ": " << errors;
     ExpectNothingAstray(c.name);
     EXPECT_EQ(c.status == 0, access((work + "/game/QVX.INF").c_str(), F_OK) == 0) << c.name;

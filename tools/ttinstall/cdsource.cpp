@@ -1,4 +1,5 @@
-/* Reading the game's CD from a directory or an ISO 9660 image.
+/* Reading the game's CD from a directory, an ISO 9660 image or the data
+ * track of a BIN/CUE image.
  *
  * A directory is walked one component at a time from a descriptor of its
  * root: each component is looked up by scanning its directory and opened
@@ -10,8 +11,11 @@
  * image walks the stream once for a table of its regular files; opening a
  * file starts a stream of its own and skips the entries before it. libarchive
  * answers each entry whose data it has already given under another name as a
- * hard link to that name: the table gives it the data of its target. */
+ * hard link to that name: the table gives it the data of its target. A
+ * BIN/CUE image reaches libarchive as the user data of its data track
+ * (cueimage.cpp), through the read callbacks of an image stream. */
 #include "tools/ttinstall/cdsource.h"
+#include "tools/ttinstall/cueimage.h"
 
 #include <archive.h>
 #include <archive_entry.h>
@@ -36,10 +40,20 @@ struct ImageFile {
   int damaged;             /* libarchive could not describe it */
 };
 
+/* An image as libarchive reads it: the ISO file, or a data track. */
+struct ImageStream {
+  int fd;                  /* the image file as opened */
+  int isTrack;
+  struct CdTrack track;    /* when isTrack */
+  uint64_t at;             /* the next byte of the track to read */
+  unsigned char block[CD_IMAGE_BLOCK];
+};
+
 struct CdHandle {
   int used;
-  int fd;
+  int fd;                  /* a file of a directory */
   struct archive *archive; /* NULL for a file of a directory */
+  struct ImageStream stream;
   uint64_t size;
   uint64_t done;
 };
@@ -54,6 +68,7 @@ static char g_imageWarning[128]; /* libarchive's first warning on the image */
 static struct ImageFile g_files[CD_MAX_IMAGE_FILES];
 static size_t g_fileCount;
 static struct CdHandle g_handles[CD_MAX_OPEN_FILES];
+static struct ImageStream g_tableStream; /* the walk for the table */
 
 static int Refuse(char *reason, size_t reasonSize, const char *format, ...)
 {
@@ -335,35 +350,105 @@ static const char *ArchiveText(struct archive *a)
   return text ? text : "read error";
 }
 
-/* Whether the image file carries the ISO 9660 signature of the primary
- * volume descriptor, to tell a damaged image from another file. */
-static int HasIsoSignature(int fd)
+/* pread of the image's ISO 9660 bytes: the count read, -1 on an error. */
+static long ImagePread(struct ImageStream *s, void *buffer, size_t count, uint64_t at)
+{
+  if (s->isTrack)
+    return ReadTrackData(&s->track, at, buffer, count, NULL, 0);
+  return (long)pread(s->fd, buffer, count, (off_t)at);
+}
+
+/* The size of the image's ISO 9660 bytes. */
+static uint64_t ImageSize(struct ImageStream *s)
+{
+  struct stat st;
+  if (s->isTrack)
+    return s->track.sectors * 2048;
+  return fstat(s->fd, &st) == 0 ? (uint64_t)st.st_size : 0;
+}
+
+/* Whether the image carries the ISO 9660 signature of the primary volume
+ * descriptor, to tell a damaged image from another file. */
+static int HasIsoSignature(struct ImageStream *s)
 {
   char id[5];
-  return pread(fd, id, sizeof id, 32768 + 1) == (ssize_t)sizeof id && !memcmp(id, "CD001", 5);
+  return ImagePread(s, id, sizeof id, 32768 + 1) == (long)sizeof id && !memcmp(id, "CD001", 5);
+}
+
+static la_ssize_t ReadStream(struct archive *a, void *data, const void **buffer)
+{
+  struct ImageStream *s = (struct ImageStream *)data;
+  char reason[200];
+  long n;
+  if (s->isTrack) {
+    n = ReadTrackData(&s->track, s->at, s->block, sizeof s->block, reason, sizeof reason);
+  } else {
+    do
+      n = (long)read(s->fd, s->block, sizeof s->block);
+    while (n < 0 && errno == EINTR);
+    if (n < 0)
+      snprintf(reason, sizeof reason, "%s", strerror(errno));
+  }
+  if (n < 0) {
+    archive_set_error(a, EIO, "%s", reason);
+    return -1;
+  }
+  s->at += (uint64_t)n;
+  *buffer = s->block;
+  return n;
+}
+
+static la_int64_t SkipStream(struct archive *a, void *data, la_int64_t request)
+{
+  struct ImageStream *s = (struct ImageStream *)data;
+  (void)a;
+  if (request <= 0)
+    return 0;
+  if (s->isTrack) {
+    uint64_t left = ImageSize(s) > s->at ? ImageSize(s) - s->at : 0;
+    if ((uint64_t)request > left)
+      request = (la_int64_t)left;
+    s->at += (uint64_t)request;
+    return request;
+  }
+  if (lseek(s->fd, request, SEEK_CUR) < 0)
+    return 0;
+  s->at += (uint64_t)request;
+  return request;
 }
 
 /* The reason for a failure of libarchive on the image at fd, opening the
  * image or reading a file of it: the image's shortfall where the file is
  * shorter than its primary volume descriptor says (a copy cut short is the
  * usual damage), else libarchive's own. */
-static void RefuseDamaged(int fd, int reading, struct archive *a, char *reason, size_t reasonSize)
+static void RefuseDamaged(struct ImageStream *s, int reading, struct archive *a, char *reason, size_t reasonSize)
 {
   unsigned char le[4];
-  struct stat st;
-  if (pread(fd, le, sizeof le, 32768 + 80) == (ssize_t)sizeof le && fstat(fd, &st) == 0) {
+  if (ImagePread(s, le, sizeof le, 32768 + 80) == (long)sizeof le) {
     uint64_t want = 2048 * (uint64_t)(le[0] | (le[1] << 8) | (le[2] << 16) | ((uint32_t)le[3] << 24));
-    if ((uint64_t)st.st_size < want) {
+    uint64_t size = ImageSize(s);
+    if (size < want) {
       Refuse(reason, reasonSize, "%sthe CD image is cut short (%llu of %llu bytes)",
-             reading ? "unreadable: " : "", (unsigned long long)st.st_size, (unsigned long long)want);
+             reading ? "unreadable: " : "", (unsigned long long)size, (unsigned long long)want);
       return;
     }
   }
   Refuse(reason, reasonSize, "%s%s", reading ? "unreadable: " : "damaged CD image: ", ArchiveText(a));
 }
 
+static void EndImage(struct archive *a, struct ImageStream *s)
+{
+  if (a)
+    archive_read_free(a);
+  if (s->track.fd >= 0)
+    close(s->track.fd);
+  close(s->fd);
+  s->track.fd = -1;
+  s->fd = -1;
+}
+
 /* A stream of the image on a descriptor of its own. */
-static struct archive *StartImage(int *fdOut, char *reason, size_t reasonSize)
+static struct archive *StartImage(struct ImageStream *s, char *reason, size_t reasonSize)
 {
   int fd = open(g_imagePath, O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
@@ -376,33 +461,45 @@ static struct archive *StartImage(int *fdOut, char *reason, size_t reasonSize)
     Refuse(reason, reasonSize, "unreadable: the CD image has changed");
     return NULL;
   }
+  s->fd = fd;
+  s->at = 0;
+  s->isTrack = IsTrackImage(g_imagePath, fd);
+  s->track.fd = -1;
+  if (s->isTrack && !OpenTrackImage(g_imagePath, fd, &s->track, reason, reasonSize)) {
+    close(fd);
+    return NULL;
+  }
+  /* A bare BIN goes on into its audio tracks: the file system ends where
+   * its volume does, and libarchive's reading ahead stops there. */
+  unsigned char le[4];
+  if (s->isTrack && HasIsoSignature(s) && ImagePread(s, le, sizeof le, 32768 + 80) == (long)sizeof le) {
+    uint64_t volume = (uint64_t)(le[0] | (le[1] << 8) | (le[2] << 16) | ((uint32_t)le[3] << 24));
+    if (volume > 16 && volume < s->track.sectors)
+      s->track.sectors = volume;
+  }
   struct archive *a = archive_read_new();
   if (!a) {
-    close(fd);
     Refuse(reason, reasonSize, "unreadable: out of memory");
+    EndImage(NULL, s);
     return NULL;
   }
   archive_read_support_format_iso9660(a);
-  if (archive_read_open_fd(a, fd, CD_IMAGE_BLOCK) != ARCHIVE_OK) {
+  archive_read_set_callback_data(a, s);
+  archive_read_set_read_callback(a, ReadStream);
+  archive_read_set_skip_callback(a, SkipStream);
+  if (archive_read_open1(a) != ARCHIVE_OK) {
     /* The open already looks for the volume descriptors. */
-    if (!HasIsoSignature(fd))
-      Refuse(reason, reasonSize, "not a directory or a CD image");
+    if (!HasIsoSignature(s))
+      Refuse(reason, reasonSize, s->isTrack ? "the data track holds no ISO 9660 file system"
+                                            : "not a directory or a CD image");
     else
-      RefuseDamaged(fd, 0, a, reason, reasonSize);
-    archive_read_free(a);
-    close(fd);
+      RefuseDamaged(s, 0, a, reason, reasonSize);
+    EndImage(a, s);
     return NULL;
   }
   g_imageDev = st.st_dev;
   g_imageIno = st.st_ino;
-  *fdOut = fd;
   return a;
-}
-
-static void EndImage(struct archive *a, int fd)
-{
-  archive_read_free(a);
-  close(fd);
 }
 
 static int AddImageEntry(struct archive_entry *entry, uint32_t number, int warned, char *reason, size_t reasonSize)
@@ -439,8 +536,8 @@ static int AddImageEntry(struct archive_entry *entry, uint32_t number, int warne
 
 static int OpenImage(char *reason, size_t reasonSize)
 {
-  int fd;
-  struct archive *a = StartImage(&fd, reason, reasonSize);
+  struct ImageStream *s = &g_tableStream;
+  struct archive *a = StartImage(s, reason, reasonSize);
   if (!a)
     return 0;
   g_fileCount = 0;
@@ -451,31 +548,30 @@ static int OpenImage(char *reason, size_t reasonSize)
     if (r == ARCHIVE_EOF)
       break;
     if (r < ARCHIVE_WARN) {
-      RefuseDamaged(fd, 0, a, reason, reasonSize);
-      EndImage(a, fd);
+      RefuseDamaged(s, 0, a, reason, reasonSize);
+      EndImage(a, s);
       return 0;
     }
     if (r == ARCHIVE_WARN && !g_imageWarning[0])
       snprintf(g_imageWarning, sizeof g_imageWarning, "%s", ArchiveText(a));
     if (!AddImageEntry(entry, number, r == ARCHIVE_WARN, reason, reasonSize)) {
-      EndImage(a, fd);
+      EndImage(a, s);
       return 0;
     }
   }
-  EndImage(a, fd);
+  EndImage(a, s);
   return 1;
 }
 
 /* A stream positioned at the data of f, or NULL with a reason. */
-static struct archive *OpenInImage(const struct ImageFile *f, int *fdOut, char *reason, size_t reasonSize)
+static struct archive *OpenInImage(const struct ImageFile *f, struct ImageStream *s, char *reason, size_t reasonSize)
 {
   if (f->damaged) {
     Refuse(reason, reasonSize, "unreadable: damaged CD image (%s)",
            g_imageWarning[0] ? g_imageWarning : "no data for this name");
     return NULL;
   }
-  int fd;
-  struct archive *a = StartImage(&fd, reason, reasonSize);
+  struct archive *a = StartImage(s, reason, reasonSize);
   if (!a)
     return NULL;
   struct archive_entry *entry;
@@ -486,7 +582,7 @@ static struct archive *OpenInImage(const struct ImageFile *f, int *fdOut, char *
       break;
     }
     if (r < ARCHIVE_WARN) {
-      RefuseDamaged(fd, 1, a, reason, reasonSize);
+      RefuseDamaged(s, 1, a, reason, reasonSize);
       break;
     }
     if (number == f->entry) {
@@ -495,15 +591,14 @@ static struct archive *OpenInImage(const struct ImageFile *f, int *fdOut, char *
         Refuse(reason, reasonSize, "unreadable: the CD image has changed");
         break;
       }
-      *fdOut = fd;
       return a;
     }
     if (archive_read_data_skip(a) < ARCHIVE_WARN) {
-      RefuseDamaged(fd, 1, a, reason, reasonSize);
+      RefuseDamaged(s, 1, a, reason, reasonSize);
       break;
     }
   }
-  EndImage(a, fd);
+  EndImage(a, s);
   return NULL;
 }
 
@@ -603,7 +698,7 @@ int CdOpenFile(const char *name, uint64_t *size, char *reason, size_t reasonSize
       Refuse(reason, reasonSize, "not on the CD");
       return -1;
     }
-    h->archive = OpenInImage(f, &h->fd, reason, reasonSize);
+    h->archive = OpenInImage(f, &h->stream, reason, reasonSize);
     if (!h->archive)
       return -1;
     h->size = f->size;
@@ -638,7 +733,7 @@ long CdReadFile(int handle, void *buffer, size_t count, char *reason, size_t rea
     if (h->archive) {
       n = archive_read_data(h->archive, at, count - got);
       if (n < 0) {
-        RefuseDamaged(h->fd, 1, h->archive, reason, reasonSize);
+        RefuseDamaged(&h->stream, 1, h->archive, reason, reasonSize);
         return -1;
       }
     } else {
@@ -667,7 +762,7 @@ void CdCloseFile(int handle)
     return;
   struct CdHandle *h = &g_handles[handle];
   if (h->archive)
-    EndImage(h->archive, h->fd);
+    EndImage(h->archive, &h->stream);
   else
     close(h->fd);
   h->archive = NULL;
