@@ -208,7 +208,13 @@ static int ChooseCdMount(DosboxConf *conf, const char *cdPath, char *reason, siz
     conf->cdIsDirectory = S_ISDIR(info.st_mode);
     if (!CopyText(conf->cd, sizeof(conf->cd), resolved))
         return Reason(reason, reasonSize, "the CD's path is too long: %s", resolved);
-    if (conf->cdIsDirectory || HasExtension(resolved, ".cue"))
+    if (conf->cdIsDirectory) {
+        FormatText(conf->note, sizeof(conf->note),
+                   "DOSBox shows the directory %s as a CD without the CD's music; its image with the cue sheet "
+                   "has it", resolved);
+        return 1;
+    }
+    if (HasExtension(resolved, ".cue"))
         return 1;
     char *slash = strrchr(resolved, '/');
     const char *imageName = slash + 1;
@@ -230,7 +236,7 @@ static int ChooseCdMount(DosboxConf *conf, const char *cdPath, char *reason, siz
     }
     if (directory)
         closedir(directory);
-    if (!found && HasExtension(imageName, ".bin"))
+    if (!found)
         FormatText(conf->note, sizeof(conf->note),
                    "no cue sheet beside %s names it: DOSBox mounts its data track alone, without the CD's music",
                    conf->cd);
