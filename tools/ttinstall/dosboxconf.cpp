@@ -409,6 +409,9 @@ int WriteDosboxConf(const DosboxConf *conf, char *reason, size_t reasonSize)
     if (!fits)
         return Reason(reason, reasonSize, "the configuration is too long");
 
+    /* Asked again: the installation itself may have written a file there. */
+    if (!MayReplace(conf->file, reason, reasonSize))
+        return 0;
     char part[DOSBOX_PATH_SIZE + 16];
     const char *slash = strrchr(conf->file, '/');
     if (slash)

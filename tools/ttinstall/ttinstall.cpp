@@ -869,6 +869,7 @@ int main(int argc, char **argv)
     if (done)
         done = WriteSettingsFile();
     if (done && options.dosboxFile && !WriteDosboxConf(&dosbox, reason, sizeof(reason))) {
+        EndProgress();
         Say("%s", reason);
         done = SetStatus(EXIT_WRITE);
     }
