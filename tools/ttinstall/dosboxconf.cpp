@@ -307,6 +307,8 @@ int PlanDosboxConf(DosboxConf *conf, const char *file, const char *gamePath, con
     if (!CopyText(hostPath, sizeof(hostPath), gamePath))
         return Reason(reason, reasonSize, "the directory's path is too long: %s", gamePath);
     int hostCount = SplitHostPath(hostPath, hostComponents, MAX_COMPONENTS);
+    if (hostCount < 0)
+        return Reason(reason, reasonSize, "the directory's path is too long: %s", gamePath);
     int fits = hostCount >= dosCount;
     for (int i = 0; fits && i < dosCount; i++)
         fits = strcasecmp(hostComponents[hostCount - dosCount + i], dosComponents[i]) == 0;
