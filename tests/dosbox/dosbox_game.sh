@@ -3,9 +3,10 @@
 #
 # The DOS game's stand-in (ZEPHDOS.EXE) started by ZEPH.BAT in DOSBox, on a
 # game directory that ttinstall wrote from the sample CD (CD: its directory,
-# with CD.iso and CD.cue beside it): with the CD image that has the audio
-# tracks every check passes; each broken case below makes the report name
-# what is wrong, and the errorlevel is not 0. WORK is cleared first.
+# with CD.iso and CD.cue beside it; ttinstall installs from CD.cue): with
+# that image, the one with the audio tracks, every check passes; each broken
+# case below makes the report name what is wrong, and the errorlevel is not
+# 0. WORK is cleared first.
 # Exits 77 (skipped) where DOSBox, the images or the stand-in are missing.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
@@ -42,7 +43,7 @@ for row in "${cases[@]}"; do
   c=$work/$name/c
   mkdir -p "$c"
   # shellcheck disable=SC2086
-  if ! "$ttinstall" install $options "$cd.iso" "$c/ZEPH" >"$work/$name/ttinstall.log" 2>&1; then
+  if ! "$ttinstall" install $options "$cd.cue" "$c/ZEPH" >"$work/$name/ttinstall.log" 2>&1; then
     echo "FAIL $name: ttinstall failed:"; cat "$work/$name/ttinstall.log"; failures=$((failures + 1)); continue
   fi
   [ -z "$remove" ] || rm -f "$c/ZEPH/$remove"

@@ -3,9 +3,16 @@
 #
 # Runs Debian's DOSBox (0.74) on CONF without a screen or sound: SDL's dummy
 # video and audio drivers, HOME in a scratch directory (so nothing lands in
-# ~/.dosbox), the settings that 0.74 needs for that laid over CONF's, and
-# -exit, so DOSBox ends when CONF's [autoexec] does even without an exit
-# line. DOSBox's console output goes to LOG (default: discarded).
+# ~/.dosbox), the settings that 0.74 needs for that laid over CONF's, and an
+# exit after CONF's [autoexec] (DOSBox runs the [autoexec] lines of every
+# -conf in turn), so DOSBox ends when that does even without an exit line.
+# DOSBox's console output goes to LOG (default: discarded).
+#
+# Memory as DOS programs see it in 0.74: with memsize=M (at most 63) and
+# [dos] ems=false, XMS reports (M-1)*1024 KB of extended memory with its HMA
+# (memsize=16: 15360 KB); with EMS on (DOSBox's default) 128 KB less.
+# Batch lines: DOSBox opens a line's redirection before IF decides, so
+# "if errorlevel 1 echo x>F" creates F whatever the errorlevel (use md).
 #
 # DOSBox's own exit status is 0 whatever the DOS programs did: read what they
 # wrote. Exit status: 0 DOSBox ran and ended; 77 DOSBox is not installed;
@@ -31,7 +38,9 @@ nosound=true
 [midi]
 mpu401=none
 mididevice=none
+[autoexec]
+exit
 CONF
 HOME=$scratch SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy \
-  timeout --kill-after=5 "$timeout" dosbox -conf "$conf" -conf "$scratch/headless.conf" -exit \
+  timeout --kill-after=5 "$timeout" dosbox -conf "$conf" -conf "$scratch/headless.conf" \
   >"$log" 2>&1 </dev/null

@@ -1,5 +1,7 @@
-/* The installer's CD reading, on a small CD as a directory and as the image
- * xorriso masters of it, and on damaged images and other files. */
+/* The installer's CD reading, on a small CD as a directory, as the image
+ * xorriso masters of it and as BIN/CUE images of that, and on damaged
+ * images and other files. */
+#include "tools/mkcue/cdsector.h"
 #include "tools/ttinstall/cdsource.h"
 
 #include <gtest/gtest.h>
@@ -62,6 +64,49 @@ static int ReadAll(const char *name, Bytes *out, std::string *why)
 
 struct CdFile { const char *onDisk, *lookup; Bytes bytes; };
 
+static std::string Msf(size_t frames)
+{
+  char text[16];
+  snprintf(text, sizeof text, "%02zu:%02zu:%02zu", frames / 4500, frames / 75 % 60, frames % 75);
+  return text;
+}
+
+static void WriteText(const std::string &path, const std::string &text)
+{
+  Write(path, Bytes(text.begin(), text.end()));
+}
+
+/* From the ISO: cd.cue and cd.bin, the raw data track and an audio track
+ * after a pregap stored as its INDEX 00; iso.cue naming the ISO and a WAVE
+ * file; bare.bin, the raw sectors and audio without a cue; damaged.bin with
+ * a byte changed in the middle of the data, raw-cut.bin cut at half its
+ * sectors. */
+static void WriteBinCue(const std::string &work, const Bytes &image)
+{
+  Bytes raw;
+  unsigned char sector[CD_RAW_SECTOR];
+  for (size_t at = 0; at + CD_USER_DATA <= image.size(); at += CD_USER_DATA) {
+    CdMakeMode1Sector((uint32_t)(at / CD_USER_DATA), &image[at], sector);
+    raw.insert(raw.end(), sector, sector + sizeof sector);
+  }
+  size_t sectors = raw.size() / CD_RAW_SECTOR;
+  Bytes audio = Pattern(30 * CD_RAW_SECTOR, 6), bin = raw;
+  bin.resize(bin.size() + 150 * CD_RAW_SECTOR);
+  bin.insert(bin.end(), audio.begin(), audio.end());
+  Write(work + "/cd.bin", bin);
+  WriteText(work + "/cd.cue", "FILE \"cd.bin\" BINARY\r\n  TRACK 01 MODE1/2352\r\n    INDEX 01 00:00:00\r\n"
+            "  TRACK 02 AUDIO\r\n    INDEX 00 " + Msf(sectors) + "\r\n    INDEX 01 " + Msf(sectors + 150) + "\r\n");
+  WriteText(work + "/iso.cue", "REM by hand\nFILE cd.iso BINARY\n TRACK 01 MODE1/2048\n  INDEX 01 00:00:00\n"
+            "FILE \"t 2.wav\" WAVE\n TRACK 02 AUDIO\n  PREGAP 00:02:00\n  INDEX 01 00:00:00\n");
+  Write(work + "/t 2.wav", audio);
+  Bytes bare = raw;
+  bare.insert(bare.end(), audio.begin(), audio.end());
+  Write(work + "/bare.bin", bare);
+  raw[sectors / 2 * CD_RAW_SECTOR + 700] ^= 1;
+  Write(work + "/damaged.bin", raw);
+  Write(work + "/raw-cut.bin", Bytes(raw.begin(), raw.begin() + sectors / 2 * CD_RAW_SECTOR));
+}
+
 TEST(CdSource, DirectoryImageAndDamagedImages)
 {
   char dirTemplate[] = "/tmp/tt-cdsource.XXXXXX";
@@ -98,6 +143,7 @@ TEST(CdSource, DirectoryImageAndDamagedImages)
     fclose(f);
     Write(work + "/head.iso", Bytes(image.begin(), image.begin() + 40960));
     Write(work + "/cut.iso", Bytes(image.begin(), image.begin() + image.size() / 2));
+    WriteBinCue(work, image);
   }
 
   /* sound: every file reads back; otherwise refused at the open, or some
@@ -106,6 +152,8 @@ TEST(CdSource, DirectoryImageAndDamagedImages)
   const Row rows[] = {
     {cd, 0, 1, 0}, {iso, 1, 1, 1}, {work + "/notacd.bin", 1, 0, 0}, {work + "/missing", 0, 0, 0},
     {work + "/head.iso", 1, 0, 1}, {work + "/cut.iso", 1, 0, 1},
+    {work + "/cd.cue", 1, 1, 1}, {work + "/iso.cue", 1, 1, 1}, {work + "/bare.bin", 1, 1, 1},
+    {work + "/damaged.bin", 1, 0, 1}, {work + "/raw-cut.bin", 1, 0, 1},
   };
   char reason[160];
   for (const Row &row : rows) {

@@ -1,5 +1,6 @@
 /* The game's CD for the native installer: a directory (a mounted or copied
- * CD) or an ISO 9660 image file, read through libarchive.
+ * CD), an ISO 9660 image file, or the data track of a BIN/CUE image (a cue
+ * sheet or a bare BIN, see cueimage.h), images read through libarchive.
  *
  * Files are named by their path on the CD in Windows form, relative to its
  * root: "DATA1\\FILELIST.WD". Both '\\' and '/' separate components, one
@@ -25,7 +26,8 @@
 
 /* Opens the CD at path, closing any CD open before. 1 opened; 0 with a
  * reason ("no such file or directory", "not a directory or a CD image",
- * "damaged CD image: ...", "unreadable: ..."). An image is read through
+ * "damaged CD image: ...", "unreadable: ...", or a BIN/CUE image's own,
+ * "the cue sheet names ..."). An image is read through
  * once here, for its table of files. */
 int OpenCdSource(const char *path, char *reason, size_t reasonSize);
 

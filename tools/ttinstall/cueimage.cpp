@@ -114,10 +114,15 @@ static int OpenRegular(const char *path, uint64_t *size)
   if (fd < 0)
     return -1;
   struct stat st;
-  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    int error = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+  if (fstat(fd, &st) != 0) {
+    int error = errno;
     close(fd);
     errno = error;
+    return -1;
+  }
+  if (!S_ISREG(st.st_mode)) {
+    close(fd);
+    errno = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
     return -1;
   }
   fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
@@ -239,7 +244,8 @@ static int ParseCue(char *text, const char *cueDir, char *reason, size_t reasonS
       t->number = (int)number;
       t->file = c->fileCount - 1;
       t->data = SameWord(type, "MODE1/2352") || SameWord(type, "MODE1/2048");
-      t->sectorSize = SameWord(type, "MODE1/2048") ? 2048 : SameWord(type, "MODE2/2336") ? 2336 : CD_RAW_SECTOR;
+      t->sectorSize = SameWord(type, "MODE1/2048") ? 2048 : SameWord(type, "MODE2/2336") ? 2336
+                      : SameWord(type, "CDG") ? 2448 : CD_RAW_SECTOR;
       t->index0 = t->index1 = -1;
     } else if (SameWord(command, "INDEX")) {
       if (!c->trackCount)

@@ -10,7 +10,7 @@ that the list takes from the language directory (LANGUAGE\\...) differs with
 the language installed and QVX.INF with the machine, so those two only need
 to be present ("*"). Each EXE is rewritten in place at the list after its
 marker; its size does not change. An EXE without the marker (a filler) is
-left alone."""
+left alone, and so is a missing one."""
 import os
 import sys
 
@@ -47,6 +47,8 @@ def main(argv):
         return 2
     text = list_text(argv[1], argv[2])
     for exe in argv[3:]:
+        if not os.path.isfile(exe):
+            continue
         with open(exe, "rb") as f:
             data = bytearray(f.read())
         at = data.find(MARKER)

@@ -66,7 +66,10 @@ start:
         mov ds, ax
         mov es, ax
         cld
-        mov [psp], bx                           ; (unused; keeps BX free)
+        mov di, IMAGE_SIZE                      ; DOS does not clear what follows the image
+        mov cx, bss_end - IMAGE_SIZE
+        xor al, al
+        rep stosb
 
         mov dx, s_logname                       ; the report, in the current directory
         xor cx, cx
@@ -554,16 +557,13 @@ check_qvx:
         jc .missing
         cmp eax, QVX_CAPACITY
         ja .toolarge
-        mov [qvx_length], ax
         push eax
-        mov dx, 0
-        mov cx, 0
-        mov ax, 4200h
-        int 21h
-        mov cx, [qvx_length]
+        mov cx, ax
         mov dx, qvx
-        mov ah, 3Fh
-        int 21h
+        call read_at_zero
+        jc .unread
+        mov [qvx_length], ax
+.unread:
         call close_file
         xor si, si
         call ok
@@ -1376,7 +1376,6 @@ s_kbbios        db ' KB (INT 15h)', 0
 ; ---- Data -------------------------------------------------------------------
 
 log_handle      dw 0FFFFh
-psp             dw 0
 fail_bits       db 0
 fail_count      db 0
 cd_drive        db 0FFh
@@ -1422,3 +1421,4 @@ linebuf         resb LINE_CAPACITY + 4
 fieldbuf        resb LINE_CAPACITY + 4
 buffer          resb 2048
 qvx             resb QVX_CAPACITY
+bss_end:
