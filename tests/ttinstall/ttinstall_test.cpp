@@ -6,6 +6,7 @@
 #include "setup/engine/container.h"
 
 #include <gtest/gtest.h>
+#include <limits.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -237,4 +238,61 @@ TEST(Ttinstall, ADamagedChunkIsNamedAndNeverInstalled)
   EXPECT_EQ(access((work + "/game/G1/B.DAT").c_str(), F_OK), -1);
   EXPECT_EQ(access((work + "/game/QVX.INF").c_str(), F_OK), -1);
   ExpectNothingAstray("damaged chunk");
+}
+
+/* --dosbox: the drive above DIR, the game directory DIR's name gives or
+ * --install-path names, quoting, the memory, and the refusals, which come
+ * before anything is written. */
+TEST(Ttinstall, DosboxConfigurationsMountTheDirectoryAboveTheGame)
+{
+  struct Case {
+    const char *name;
+    const char *options;
+    const char *dir;     /* under work/game */
+    int status;
+    std::vector<std::string> expected;   /* lines of the configuration and QVX.INF, or the message */
+  } cases[] = {
+    { "name of DIR", "", "dos/tango", 0,
+      { "mount c \"@/game/dos\"", "mount d \"@/cd\" -t cdrom -label TINFOIL", "cd \\TANGO", "memsize=32",
+        "FIXED,C:\\TANGO", "EXTENDED,31744" } },
+    { "blanks, non-ASCII, %", "--install-path 'C:\\Games\\Zeph' --cd-drive E: --memory 20000",
+      "Mes Jeux \xc3\xbc 100%/GAMES/zeph", 0,
+      { "mount c \"@/game/Mes Jeux \xc3\xbc 100%%\"", "mount e \"@/cd\" -t cdrom -label TINFOIL", "cd \\GAMES\\ZEPH",
+        "memsize=21", "FIXED,C:\\Games\\Zeph", "EXTENDED,20000", "CDROM,E:\\OPTIONS" } },
+    { "long name", "", "Tinfoil Tango", 2, { "cannot be the game's C:\\ZEPH in DOSBox", "must end in /ZEPH" } },
+    { "other path", "--install-path 'C:\\GAMES\\ZEPH'", "foo/ZEPH", 2, { "must end in /GAMES/ZEPH" } },
+    { "long install path", "--install-path 'C:\\Program Files\\ZEPH'", "Program Files/ZEPH", 2,
+      { "\"Program Files\" is not a DOS name" } },
+    { "one drive", "--cd-drive C:", "ZEPH", 2, { "the CD drive C: cannot be the same" } },
+    { "a file of the user's", "", "ZEPH", 2, { "OTHER.SAV is there already", "it stays as it is" } },
+  };
+  for (const Case &c : cases) {
+    MakeCd(goodList, GoodEntries());
+    char root[PATH_MAX];
+    ASSERT_NE(nullptr, realpath(work.c_str(), root));
+    std::string conf = work + "/game/" + (c.expected[0].find("OTHER.SAV") == 0 ? "OTHER.SAV" : "dos.conf");
+    std::string dir = work + "/game/" + c.dir, errors;
+    EXPECT_EQ(c.status, RunTtinstall(std::string("install --dosbox '") + conf + "' " + c.options + " '" + work +
+                                     "/cd' '" + dir + "'", &errors))
+        << c.name << "\n" << errors;
+    std::string written = ReadText(conf) + ReadText(dir + "/QVX.INF");
+    for (std::string line : c.expected) {
+      if (c.status) {
+        EXPECT_NE(errors.find(line), std::string::npos) << c.name << ": " << errors;
+        continue;
+      }
+      for (size_t at; (at = line.find('@')) != std::string::npos;)
+        line.replace(at, 1, root);
+      EXPECT_NE(written.find(line + (line.find(',') != std::string::npos ? "\r\n" : "\n")), std::string::npos)
+          << c.name << ": no line " << line << " in\n" << written;
+    }
+    if (c.status)
+      EXPECT_EQ(access((dir + "/QVX.INF").c_str(), F_OK), -1) << c.name;
+    ExpectNothingAstray(c.name);
+  }
+
+  /* A configuration written before is written again. */
+  std::string errors;
+  EXPECT_EQ(0, RunTtinstall("install --dosbox '" + work + "/game/dos.conf' '" + work + "/cd' '" + work + "/game/dos/tango'",
+                            &errors)) << errors;
 }

@@ -5,6 +5,7 @@
  * what is native here is the reading of the CD (cdsource.cpp), the writing
  * of the game directory (gamedir.cpp) and the terminal. */
 #include "tools/ttinstall/cdsource.h"
+#include "tools/ttinstall/dosboxconf.h"
 #include "tools/ttinstall/gamedir.h"
 #include "setup/engine/container.h"
 #include "setup/engine/copyrules.h"
@@ -46,6 +47,10 @@ static const char usageText[] =
     "  --install-path P    the game directory as the game sees it (C:\\ZEPH)\n"
     "  --memory KB         EXTENDED in QVX.INF (default: this machine's memory,\n"
     "                      at most 2097151 as a 32-bit program sees it)\n"
+    "  --dosbox FILE       with install: also write FILE, a DOSBox configuration\n"
+    "                      that starts the game (dosbox -conf FILE); the install\n"
+    "                      path comes from DIR's name when that is a DOS name,\n"
+    "                      and EXTENDED is the memory it gives DOSBox\n"
     "  -h, --help          this text\n"
     "\n"
     "Exit status: 0 done; 1 the CD's data is damaged or names a file it may not;\n"
@@ -62,6 +67,8 @@ static struct {
     char installPath[COPY_PATH_SIZE];   /* as the game sees it, no trailing backslash */
     unsigned long memoryKb;
     int memoryGiven;
+    int installPathGiven;
+    const char *dosboxFile;         /* --dosbox, NULL without */
     int showProgress;
 } options;
 
@@ -743,6 +750,11 @@ static int ParseArguments(int argc, char **argv)
         } else if (OptionValue("--install-path", argc, argv, &i, &value)) {
             if (!value || !SetInstallPath(value))
                 return Usage("--install-path needs a Windows path such as C:\\ZEPH, short enough for the game");
+            options.installPathGiven = 1;
+        } else if (OptionValue("--dosbox", argc, argv, &i, &value)) {
+            if (!value || !*value)
+                return Usage("--dosbox needs the file to write the DOSBox configuration to");
+            options.dosboxFile = value;
         } else if (OptionValue("--memory", argc, argv, &i, &value)) {
             char *end;
             unsigned long kb = value ? strtoul(value, &end, 10) : 0;
@@ -774,11 +786,38 @@ static int ParseArguments(int argc, char **argv)
     }
     if (wordCount != wanted)
         return Usage(wanted == 2 ? "list and test take the CD" : "install takes the CD and the directory");
+    if (options.dosboxFile && options.mode != MODE_INSTALL)
+        return Usage("--dosbox goes with install");
     options.cdPath = words[1];
     options.gamePath = wanted == 3 ? words[2] : NULL;
     if (!options.memoryGiven)
         options.memoryKb = MachineMemoryKb();
     return EXIT_DONE;
+}
+
+/* ---- The DOSBox configuration ---------------------------------------------- */
+
+static DosboxConf dosbox;
+
+/* With --dosbox, before anything is written: the install path from DIR's
+ * name when none was given, the configuration's drives, EXTENDED from its
+ * memory. 0 after the message when DIR cannot be the game's directory in
+ * DOSBox. */
+static int PlanDosbox(void)
+{
+    char reason[DOSBOX_PATH_SIZE + 400], derived[COPY_PATH_SIZE];
+    if (!options.installPathGiven && InstallPathFromDirectory(options.gamePath, derived, sizeof(derived)))
+        SetInstallPath(derived);
+    if (!PlanDosboxConf(&dosbox, options.dosboxFile, options.gamePath, options.installPath, options.cdDrive,
+                        options.cdPath, options.memoryGiven ? options.memoryKb : 0, reason, sizeof(reason))) {
+        Say("%s", reason);
+        return 0;
+    }
+    if (!options.memoryGiven)
+        options.memoryKb = DosboxExtendedKb(dosbox.memoryMb);
+    if (dosbox.note[0])
+        Say("note: %s", dosbox.note);
+    return 1;
 }
 
 /* Interrupted, the installation leaves no partial file behind; the files
@@ -804,7 +843,7 @@ int main(int argc, char **argv)
         CloseCdSource();
         return exitStatus;
     }
-    if (!ChooseLanguage()) {
+    if (!ChooseLanguage() || (options.dosboxFile && !PlanDosbox())) {
         CloseCdSource();
         return EXIT_USAGE;
     }
@@ -829,6 +868,11 @@ int main(int argc, char **argv)
         done = CopyListedFiles() && done;
     if (done)
         done = WriteSettingsFile();
+    if (done && options.dosboxFile && !WriteDosboxConf(&dosbox, reason, sizeof(reason))) {
+        EndProgress();
+        Say("%s", reason);
+        done = SetStatus(EXIT_WRITE);
+    }
     EndProgress();
     if (options.mode == MODE_INSTALL)
         CloseGameDirectory();
@@ -847,6 +891,8 @@ int main(int argc, char **argv)
     if (options.mode == MODE_INSTALL && done && isatty(1))
         printf("installed %lu files, %.1f MB, into %s in %.1f s\n", filesWritten,
                (double)bytesWritten / 1048576.0, options.gamePath, Seconds(&startTime, &now));
+    if (options.mode == MODE_INSTALL && done && options.dosboxFile && isatty(1))
+        printf("start it with: dosbox -conf %s\n", options.dosboxFile);
     free(transferInput);
     free(transferOutput);
     free(settingsText);
