@@ -114,6 +114,8 @@ TEST(CdSource, DirectoryImageAndDamagedImages)
       continue;
     reason[0] = 0;
     int opened = OpenCdSource(row.path.c_str(), reason, sizeof reason);
+    /* cut inside a file, the image's directory is all there */
+    EXPECT_TRUE(opened || row.path != work + "/cut.iso") << reason;
     if (!row.sound) {
       int failures = !opened;
       EXPECT_TRUE(opened || reason[0]);

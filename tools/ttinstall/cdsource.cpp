@@ -12,6 +12,7 @@
  * answers each entry whose data it has already given under another name as a
  * hard link to that name: the table gives it the data of its target. */
 #include "tools/ttinstall/cdsource.h"
+#include "tools/ttinstall/isodir.h"
 
 #include <archive.h>
 #include <archive_entry.h>
@@ -33,7 +34,7 @@ struct ImageFile {
   char name[CD_NAME_MAX];  /* normalised, '/'-separated, case as on the CD */
   uint64_t size;
   uint32_t entry;          /* the stream entry that carries its data, from 0 */
-  int damaged;             /* libarchive could not describe it */
+  int damaged;             /* libarchive could not describe it; 2: beyond the end of a cut image */
 };
 
 struct CdHandle {
@@ -51,12 +52,16 @@ static char g_imagePath[PATH_MAX];
 static dev_t g_imageDev;
 static ino_t g_imageIno;
 static char g_imageWarning[128]; /* libarchive's first warning on the image */
+static char g_imageCut[96];      /* how far a cut image goes */
 static struct ImageFile g_files[CD_MAX_IMAGE_FILES];
 static size_t g_fileCount;
 static struct CdHandle g_handles[CD_MAX_OPEN_FILES];
 
+static int g_failure; /* the kind of the last failure, CD_FAILED_... */
+
 static int Refuse(char *reason, size_t reasonSize, const char *format, ...)
 {
+  g_failure = CD_FAILED_DAMAGED;
   if (reason && reasonSize) {
     va_list args;
     va_start(args, format);
@@ -77,7 +82,23 @@ static const char *ErrorText(int error, char *text, size_t size)
 static int RefuseErrno(char *reason, size_t reasonSize, const char *prefix, int error)
 {
   char text[96];
-  return Refuse(reason, reasonSize, "%s%s", prefix, ErrorText(error, text, sizeof text));
+  Refuse(reason, reasonSize, "%s%s", prefix, ErrorText(error, text, sizeof text));
+  g_failure = error == EACCES || error == EPERM ? CD_FAILED_ACCESS
+              : error == ENOENT || error == ENOTDIR ? CD_FAILED_MISSING : CD_FAILED_DAMAGED;
+  return 0;
+}
+
+/* A name the CD does not have (or may not be asked for). */
+static int RefuseMissing(char *reason, size_t reasonSize, const char *format, ...)
+{
+  g_failure = CD_FAILED_MISSING;
+  if (reason && reasonSize) {
+    va_list args;
+    va_start(args, format);
+    vsnprintf(reason, reasonSize, format, args);
+    va_end(args);
+  }
+  return 0;
 }
 
 static int SameName(const char *a, const char *b)
@@ -117,9 +138,9 @@ static size_t TrimComponent(const char *s, size_t n)
 static int NormaliseName(const char *name, char *out, char *reason, size_t reasonSize)
 {
   if (!name || !name[0])
-    return Refuse(reason, reasonSize, "empty name");
+    return RefuseMissing(reason, reasonSize, "empty name");
   if (strlen(name) >= CD_NAME_MAX)
-    return Refuse(reason, reasonSize, "name too long (%d characters at most)", CD_NAME_MAX - 1);
+    return RefuseMissing(reason, reasonSize, "name too long (%d characters at most)", CD_NAME_MAX - 1);
   const char *p = name;
   if (*p == '\\' || *p == '/')
     p++;
@@ -130,12 +151,12 @@ static int NormaliseName(const char *name, char *out, char *reason, size_t reaso
     while (dots < n && p[dots] == '.')
       dots++;
     if (n == 0)
-      return Refuse(reason, reasonSize, "empty component in \"%s\"", name);
+      return RefuseMissing(reason, reasonSize, "empty component in \"%s\"", name);
     if (dots == n)
-      return Refuse(reason, reasonSize, "\".\" or \"..\" in \"%s\"", name);
+      return RefuseMissing(reason, reasonSize, "\".\" or \"..\" in \"%s\"", name);
     size_t kept = TrimComponent(p, n);
     if (kept == 0)
-      return Refuse(reason, reasonSize, "empty component in \"%s\"", name);
+      return RefuseMissing(reason, reasonSize, "empty component in \"%s\"", name);
     if (used)
       out[used++] = '/';
     memcpy(out + used, p, kept);
@@ -217,7 +238,7 @@ static int ResolveInDirectory(const char *normal, int *dirFd, char *leaf, char *
         close(fd);
       if (found < 0)
         return RefuseErrno(reason, reasonSize, "unreadable: ", error);
-      return Refuse(reason, reasonSize, "not on the CD");
+      return RefuseMissing(reason, reasonSize, "not on the CD");
     }
     if (!p[n]) {
       *dirFd = fd;
@@ -229,9 +250,9 @@ static int ResolveInDirectory(const char *normal, int *dirFd, char *leaf, char *
       close(fd);
     if (next < 0) {
       if (error == ELOOP)
-        return Refuse(reason, reasonSize, "not on the CD: \"%s\" is a symbolic link, not followed", leaf);
+        return RefuseMissing(reason, reasonSize, "not on the CD: \"%s\" is a symbolic link, not followed", leaf);
       if (error == ENOTDIR || error == ENOENT)
-        return Refuse(reason, reasonSize, "not on the CD");
+        return RefuseMissing(reason, reasonSize, "not on the CD");
       return RefuseErrno(reason, reasonSize, "unreadable: ", error);
     }
     fd = next;
@@ -251,6 +272,8 @@ static int DirectoryFileSize(const char *normal, uint64_t *size)
     close(dirFd);
   if (ok && size)
     *size = (uint64_t)st.st_size;
+  if (!ok)
+    RefuseMissing(NULL, 0, "");
   return ok;
 }
 
@@ -268,7 +291,7 @@ static int OpenInDirectory(const char *normal, uint64_t *size, char *reason, siz
     close(dirFd);
   if (fd < 0) {
     if (error == ELOOP)
-      Refuse(reason, reasonSize, "not on the CD: \"%s\" is a symbolic link, not followed", leaf);
+      RefuseMissing(reason, reasonSize, "not on the CD: \"%s\" is a symbolic link, not followed", leaf);
     else
       RefuseErrno(reason, reasonSize, "unreadable: ", error);
     return -1;
@@ -276,7 +299,7 @@ static int OpenInDirectory(const char *normal, uint64_t *size, char *reason, siz
   struct stat st;
   if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     close(fd);
-    Refuse(reason, reasonSize, "not on the CD");
+    RefuseMissing(reason, reasonSize, "not on the CD");
     return -1;
   }
   fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
@@ -437,6 +460,39 @@ static int AddImageEntry(struct archive_entry *entry, uint32_t number, int warne
   return 1;
 }
 
+static int AddCutFile(void *context, const char *path, int isDirectory, uint64_t size,
+                      const IsoExtent *extents, int extentCount)
+{
+  (void)context, (void)extents, (void)extentCount;
+  char name[CD_NAME_MAX];
+  if (isDirectory || !NormaliseImageName(path, name) || FindImageFile(name))
+    return 1;
+  if (g_fileCount == CD_MAX_IMAGE_FILES)
+    return 0;
+  struct ImageFile *f = &g_files[g_fileCount++];
+  snprintf(f->name, sizeof f->name, "%s", name);
+  f->size = size;
+  f->entry = 0;
+  f->damaged = 2;
+  return 1;
+}
+
+/* libarchive walks the image in the order of the data and stops at the end
+ * of an image that is cut short, before the files that lie beyond it. When
+ * the image's own directory records are all there, those files go in the
+ * table as cut off: they are the game's CD's, only unreadable. */
+static int AddFilesBeyondCut(int fd)
+{
+  struct stat st;
+  uint64_t volume = 0;
+  if (fstat(fd, &st) != 0 || !ReadIsoDirectory(fd, AddCutFile, NULL, &volume, NULL, 0) ||
+      (uint64_t)st.st_size >= volume)
+    return 0;
+  snprintf(g_imageCut, sizeof g_imageCut, "the CD image is cut short (%llu of %llu bytes)",
+           (unsigned long long)st.st_size, (unsigned long long)volume);
+  return 1;
+}
+
 static int OpenImage(char *reason, size_t reasonSize)
 {
   int fd;
@@ -445,15 +501,18 @@ static int OpenImage(char *reason, size_t reasonSize)
     return 0;
   g_fileCount = 0;
   g_imageWarning[0] = 0;
+  g_imageCut[0] = 0;
   struct archive_entry *entry;
   for (uint32_t number = 0;; number++) {
     int r = archive_read_next_header(a, &entry);
     if (r == ARCHIVE_EOF)
       break;
     if (r < ARCHIVE_WARN) {
-      RefuseDamaged(fd, 0, a, reason, reasonSize);
+      int kept = AddFilesBeyondCut(fd);
+      if (!kept)
+        RefuseDamaged(fd, 0, a, reason, reasonSize);
       EndImage(a, fd);
-      return 0;
+      return kept;
     }
     if (r == ARCHIVE_WARN && !g_imageWarning[0])
       snprintf(g_imageWarning, sizeof g_imageWarning, "%s", ArchiveText(a));
@@ -469,6 +528,10 @@ static int OpenImage(char *reason, size_t reasonSize)
 /* A stream positioned at the data of f, or NULL with a reason. */
 static struct archive *OpenInImage(const struct ImageFile *f, int *fdOut, char *reason, size_t reasonSize)
 {
+  if (f->damaged == 2) {
+    Refuse(reason, reasonSize, "unreadable: %s", g_imageCut);
+    return NULL;
+  }
   if (f->damaged) {
     Refuse(reason, reasonSize, "unreadable: damaged CD image (%s)",
            g_imageWarning[0] ? g_imageWarning : "no data for this name");
@@ -573,11 +636,48 @@ int CdFileSize(const char *name, uint64_t *size)
   if (!g_isImage)
     return DirectoryFileSize(normal, size);
   const struct ImageFile *f = FindImageFile(normal);
-  if (!f || f->damaged)
+  if (!f || f->damaged) {
+    g_failure = f ? CD_FAILED_DAMAGED : CD_FAILED_MISSING;
     return 0;
+  }
   if (size)
     *size = f->size;
   return 1;
+}
+
+int CdDirectoryExists(const char *name)
+{
+  char normal[CD_NAME_MAX];
+  if (!g_open || !NormaliseName(name, normal, NULL, 0))
+    return 0;
+  if (g_isImage) {
+    /* The table holds files only: a directory is there when a file is in it. */
+    size_t length = strlen(normal);
+    for (size_t i = 0; i < g_fileCount; i++) {
+      char head[CD_NAME_MAX];
+      snprintf(head, sizeof head, "%s", g_files[i].name);
+      if (strlen(head) > length && head[length] == '/') {
+        head[length] = 0;
+        if (SameName(head, normal))
+          return 1;
+      }
+    }
+    return 0;
+  }
+  int dirFd;
+  char leaf[NAME_MAX + 1];
+  if (!ResolveInDirectory(normal, &dirFd, leaf, NULL, 0))
+    return 0;
+  struct stat st;
+  int ok = fstatat(dirFd, leaf, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
+  if (dirFd != g_rootFd)
+    close(dirFd);
+  return ok;
+}
+
+int CdLastFailure(void)
+{
+  return g_failure ? g_failure : CD_FAILED_DAMAGED;
 }
 
 int CdOpenFile(const char *name, uint64_t *size, char *reason, size_t reasonSize)
@@ -600,7 +700,7 @@ int CdOpenFile(const char *name, uint64_t *size, char *reason, size_t reasonSize
   if (g_isImage) {
     const struct ImageFile *f = FindImageFile(normal);
     if (!f) {
-      Refuse(reason, reasonSize, "not on the CD");
+      RefuseMissing(reason, reasonSize, "not on the CD");
       return -1;
     }
     h->archive = OpenInImage(f, &h->fd, reason, reasonSize);

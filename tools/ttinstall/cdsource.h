@@ -50,4 +50,15 @@ long CdReadFile(int handle, void *buffer, size_t count, char *reason, size_t rea
 /* Closes a handle from CdOpenFile; other values are ignored. */
 void CdCloseFile(int handle);
 
+/* 1 when a directory of that name is on the CD. */
+int CdDirectoryExists(const char *name);
+
+/* What the last failure of CdOpenFile, CdReadFile or CdFileSize was, for
+ * what the user must do about it: the name is not on the CD (or not one it
+ * can have), permission is refused (the CD's files need another owner or
+ * mode), or the data is damaged or unreadable (an I/O error, a file or an
+ * image that ends early: a better copy of the disc is needed). */
+enum { CD_FAILED_MISSING = 1, CD_FAILED_ACCESS, CD_FAILED_DAMAGED };
+int CdLastFailure(void);
+
 #endif

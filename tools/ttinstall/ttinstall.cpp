@@ -40,16 +40,18 @@ static const char usageText[] =
     "            installation does, QVX.INF included; other files in DIR stay\n"
     "\n"
     "  --language NAME     English, French, German, Italian, Spanish (or 1-7);\n"
-    "                      default: the LANGUAGE of the CD's QVX.INF, else English\n"
+    "                      default: the LANGUAGE of the CD's QVX.INF when the CD\n"
+    "                      has its directory, else English, else the first it has\n"
     "  --cd-drive D:       the drive letter of the CD when the game runs (D:)\n"
     "  --install-path P    the game directory as the game sees it (C:\\ZEPH)\n"
     "  --memory KB         EXTENDED in QVX.INF (default: this machine's memory,\n"
     "                      at most 2097151 as a 32-bit program sees it)\n"
     "  -h, --help          this text\n"
     "\n"
-    "Exit status: 0 done; 1 the CD's data is damaged or names a file it may not;\n"
-    "2 bad usage; 3 the CD cannot be read or is not the game's CD; 4 DIR cannot\n"
-    "be written (full disk, read-only, a link in the way).\n";
+    "Exit status: 0 done; 1 the game's CD has data missing, damaged or unreadable,\n"
+    "or names a file it may not (a better copy of the disc is needed); 2 bad usage;\n"
+    "3 the CD cannot be opened (not there, no permission) or is not the game's CD;\n"
+    "4 DIR cannot be written (full disk, read-only, a link or a name in the way).\n";
 
 static struct {
     int mode;
@@ -172,33 +174,49 @@ static int DataPath(char *path, const char *source)
     return AppendText(path, COPY_PATH_SIZE, source);
 }
 
+/* The exit status for a file of the CD that cannot be opened or read: the
+ * CD's files need other permissions, or the CD's data is damaged. */
+static int ReadFailureStatus(void)
+{
+    return CdLastFailure() == CD_FAILED_ACCESS ? EXIT_NO_CD : EXIT_DAMAGED;
+}
+
+/* A file of the CD that cannot be read: said, and the exit status says
+ * what must be done about it. Answers 0. */
+static int Unreadable(const char *name, const char *reason)
+{
+    if (ReadFailureStatus() == EXIT_DAMAGED)
+        return Damaged("cannot read %s from the CD: %s", name, reason);
+    Say("cannot read %s from the CD: %s", name, reason);
+    return SetStatus(EXIT_NO_CD);
+}
+
 /* A whole file of the CD into memory (lists, indexes, QVX.INF). NULL after
- * the reason; *missing tells a file that is not there. */
-static char *LoadCdFile(const char *name, uint64_t *size, int *missing)
+ * the reason (said when report is set); *missing tells a file that is not
+ * there, which the caller names. */
+static char *LoadCdFile(const char *name, uint64_t *size, int *missing, int report)
 {
     char reason[REASON_SIZE];
     *missing = 0;
     int file = CdOpenFile(name, size, reason, sizeof(reason));
     if (file < 0) {
-        *missing = strncmp(reason, "not on the CD", 13) == 0;
-        if (!*missing) {
-            Say("cannot read %s from the CD: %s", name, reason);
-            SetStatus(EXIT_NO_CD);
-        }
+        *missing = CdLastFailure() == CD_FAILED_MISSING;
+        if (!*missing && report)
+            Unreadable(name, reason);
         return NULL;
     }
     if (*size > MAX_CD_TEXT) {
         CdCloseFile(file);
-        Say("%s is damaged: %llu bytes is more than such a file holds", name, (unsigned long long)*size);
-        SetStatus(EXIT_DAMAGED);
+        if (report)
+            Damaged("%s is damaged: %llu bytes is more than such a file holds", name, (unsigned long long)*size);
         return NULL;
     }
     char *text = (char *)malloc(*size ? *size : 1);
     long got = text ? CdReadFile(file, text, *size, reason, sizeof(reason)) : -1;
     CdCloseFile(file);
     if (got < 0 || (uint64_t)got != *size) {
-        Say("cannot read %s from the CD: %s", name, got < 0 ? reason : "it ends early");
-        SetStatus(EXIT_NO_CD);
+        if (report)
+            Unreadable(name, text ? reason : "out of memory");
         free(text);
         return NULL;
     }
@@ -326,10 +344,8 @@ static int TransferOne(CdReader *reader, const char *cdName, long entry, const c
         Say("cannot write %s in %s: %s", destination, options.gamePath, writer.reason);
         return SetStatus(EXIT_WRITE);
     }
-    if (reader->failed) {
-        Say("cannot read %s from the CD: %s", cdName, reader->reason);
-        return SetStatus(EXIT_NO_CD);
-    }
+    if (reader->failed)
+        return Unreadable(cdName, reader->reason);
     if (reader->endedEarly)
         CopyText(reason, sizeof(reason), "the file ends before the data does");
     if (chunkFlag)
@@ -346,7 +362,7 @@ static int OpenReader(CdReader *reader, const char *cdName, uint64_t *size)
     reader->file = CdOpenFile(cdName, size, reader->reason, sizeof(reader->reason));
     if (reader->file >= 0)
         return 1;
-    return Damaged("cannot read %s from the CD: %s", cdName, reader->reason);
+    return Unreadable(cdName, reader->reason);
 }
 
 static int CopyPlain(const char *cdName, const char *destination)
@@ -379,7 +395,7 @@ static int CopyContainer(const char *cdName, char *destination)
     indexName[strlen(indexName) - 1] = 'I';
     uint64_t indexSize;
     int missing;
-    unsigned char *index = (unsigned char *)LoadCdFile(indexName, &indexSize, &missing);
+    unsigned char *index = (unsigned char *)LoadCdFile(indexName, &indexSize, &missing, 1);
     if (!index) {
         if (missing)
             Damaged("%s is missing from the CD", indexName);
@@ -415,8 +431,7 @@ static int CopyContainer(const char *cdName, char *destination)
         if (!ReadPort(&reader, header, CFL_HEADER_SIZE)) {
             whole = 0;
             if (reader.failed) {
-                Say("cannot read %s from the CD: %s", cdName, reader.reason);
-                result = SetStatus(EXIT_NO_CD);
+                result = Unreadable(cdName, reader.reason);
                 break;
             }
             result = Damaged("%s is damaged: entry %lu (%s), at byte %llu: the file ends before the data does",
@@ -465,40 +480,221 @@ static int NextListedFile(uint64_t *at, char *source, char *destination)
     return 0;
 }
 
+/* ---- The plan: every destination before a byte is written ----------------- */
+
+enum { KEY_SIZE = 3 * COPY_PATH_SIZE };
+
+/* One name the installation writes: its key (CheckGameName), where it comes
+ * from for the messages, and whether it is one of the game's directories. */
+struct Planned {
+    char *key;
+    char *from;
+    int isDirectory;
+};
+
+static Planned *planned;
+static size_t plannedCount, plannedCapacity;
+
+static int AddPlanned(const char *key, const char *from, int isDirectory)
+{
+    if (plannedCount == plannedCapacity) {
+        size_t capacity = plannedCapacity ? plannedCapacity * 2 : 256;
+        Planned *grown = (Planned *)realloc(planned, capacity * sizeof(Planned));
+        if (!grown)
+            return 0;
+        planned = grown;
+        plannedCapacity = capacity;
+    }
+    Planned *p = &planned[plannedCount];
+    p->key = strdup(key);
+    p->from = strdup(from);
+    p->isDirectory = isDirectory;
+    if (!p->key || !p->from) {
+        free(p->key);
+        free(p->from);
+        return 0;
+    }
+    plannedCount++;
+    return 1;
+}
+
+static void FreePlan(void)
+{
+    for (size_t i = 0; i < plannedCount; i++) {
+        free(planned[i].key);
+        free(planned[i].from);
+    }
+    free(planned);
+    planned = NULL;
+    plannedCount = plannedCapacity = 0;
+}
+
+static int ComparePlanned(const void *a, const void *b)
+{
+    return strcmp(((const Planned *)a)->key, ((const Planned *)b)->key);
+}
+
+/* The first planned name not before key (the plan sorted). */
+static size_t LowerBound(const char *key)
+{
+    size_t low = 0, high = plannedCount;
+    while (low < high) {
+        size_t middle = low + (high - low) / 2;
+        if (strcmp(planned[middle].key, key) < 0)
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    return low;
+}
+
+/* A destination as the game directory here would take it: what Outfitter
+ * would refuse is left to the copy (or said now, on install), what only this
+ * file system or only Windows refuses is said now in every mode. */
+static int PlanDestination(const char *from, const char *destination)
+{
+    char key[KEY_SIZE], reason[REASON_SIZE], text[2 * COPY_PATH_SIZE + 40];
+    if (!DestinationAllowed(destination)) {
+        if (options.mode == MODE_INSTALL)
+            ReportRefused(from, destination);
+        return options.mode != MODE_INSTALL;
+    }
+    if (!CheckGameName(destination, key, sizeof(key), reason, sizeof(reason)))
+        return Damaged("%s names a file it may not write: \"%s\" (%s)", from, destination, reason);
+    FormatText(text, sizeof(text), "%s (to \"%s\")", from, destination);
+    if (!AddPlanned(key, text, 0)) {
+        Say("out of memory");
+        return SetStatus(EXIT_WRITE);
+    }
+    return 1;
+}
+
+/* A container's entries into the plan, from its index. What the index
+ * lacks is said here on install; test and list say it when they come to it. */
+static int PlanContainer(const char *cdName, const char *listDestination)
+{
+    int report = options.mode == MODE_INSTALL;
+    char indexName[COPY_PATH_SIZE], reason[REASON_SIZE], name[CFI_NAME_SIZE], destination[COPY_PATH_SIZE];
+    char from[COPY_PATH_SIZE + 40];
+    CopyText(indexName, sizeof(indexName), cdName);
+    indexName[strlen(indexName) - 1] = 'I';
+    CopyText(destination, sizeof(destination), listDestination);
+    uint64_t indexSize;
+    int missing;
+    unsigned char *index = (unsigned char *)LoadCdFile(indexName, &indexSize, &missing, report);
+    if (!index) {
+        if (missing && report)
+            Damaged("%s is missing from the CD", indexName);
+        return !report;
+    }
+    int result = CheckIndexSize((size_t)indexSize, reason, sizeof(reason));
+    if (!result && report)
+        Damaged("%s is damaged: %s", indexName, reason);
+    size_t count = result ? (size_t)indexSize / CFI_ENTRY_SIZE : 0;
+    for (size_t entry = 0; entry < count; entry++) {
+        uint32_t entrySize;
+        if (!ReadIndexEntry(index, (size_t)indexSize, entry, name, &entrySize, reason, sizeof(reason))) {
+            if (report)
+                result = Damaged("%s is damaged: %s", indexName, reason);
+            break;
+        }
+        if (!EntryDestination(destination, name)) {
+            if (report)
+                result = 0, ReportRefused(cdName, destination);
+            break;
+        }
+        FormatText(from, sizeof(from), "%s, entry %lu", cdName, (unsigned long)entry);
+        if (!PlanDestination(from, destination))
+            result = 0;
+        if (exitStatus == EXIT_WRITE)
+            break;
+    }
+    free(index);
+    return result || !report;
+}
+
+/* Names that cannot all be written: a file where the game has a directory
+ * (G0 to G10) or where another file needs a directory of the same name. */
+static int CheckPlannedClashes(void)
+{
+    int result = 1;
+    qsort(planned, plannedCount, sizeof(Planned), ComparePlanned);
+    char prefix[KEY_SIZE + 1];
+    for (size_t i = 0; i < plannedCount; i++) {
+        if (planned[i].isDirectory || (i > 0 && !strcmp(planned[i - 1].key, planned[i].key) &&
+                                       !planned[i - 1].isDirectory))
+            continue;   /* the same file named again: the last one written stays, as with Outfitter */
+        for (size_t j = LowerBound(planned[i].key); j < plannedCount && !strcmp(planned[j].key, planned[i].key); j++)
+            if (planned[j].isDirectory) {
+                result = Damaged("%s cannot be installed: %s is a directory of the game", planned[i].from,
+                                 planned[j].from);
+                break;
+            }
+        FormatText(prefix, sizeof(prefix), "%s/", planned[i].key);
+        size_t j = LowerBound(prefix);
+        if (j < plannedCount && !strncmp(planned[j].key, prefix, strlen(prefix)))
+            result = Damaged("%s and %s cannot both be installed: the first is a file where the second needs "
+                             "a directory", planned[i].from, planned[j].from);
+    }
+    return result;
+}
+
+static const char *const gameSubdirectories[] = {
+    "G0", "G1", "G2", "G3", "G4", "G5", "G6", "G7", "G8", "G9", "G10"
+};
+
 /* Like Outfitter before its copy: every file the list names is on the CD and
- * holds something, and their sizes make the total of the progress line. Only
- * install stops here; list and test name each file as they come to it. */
-static int CheckListedFiles(void)
+ * holds something, and their sizes make the total of the progress line; and
+ * beyond Outfitter, every name the installation writes is one this file
+ * system and Windows both take, and no two of them clash. Install names
+ * every such fault here and stops before it writes; list and test name the
+ * names that cannot be written here, and each missing or damaged file as
+ * they come to it. */
+static int PlanInstallation(void)
 {
     int report = options.mode == MODE_INSTALL;
     char source[COPY_PATH_SIZE], destination[COPY_PATH_SIZE], cdName[COPY_PATH_SIZE];
+    char reason[REASON_SIZE];
     int named = 0, result = 1;
+    for (size_t i = 0; i < sizeof(gameSubdirectories) / sizeof(gameSubdirectories[0]); i++)
+        AddPlanned(gameSubdirectories[i], gameSubdirectories[i], 1);
     for (uint64_t at = 0; NextListedFile(&at, source, destination);) {
         named = 1;
         uint64_t size;
         if (!DataPath(cdName, source)) {
             if (report)
-                Say("DATA1\\FILELIST.WD names a file whose name is too long: %s", source);
-            result = 0;
+                Damaged("DATA1\\FILELIST.WD names a file whose name is too long: %s", source);
+            result = !report;
         } else if (!CdFileSize(cdName, &size)) {
-            if (report)
-                Say("%s is missing from the CD", cdName);
-            result = 0;
+            if (report && CdLastFailure() == CD_FAILED_MISSING) {
+                Damaged("%s is missing from the CD", cdName);
+            } else if (report) {
+                int file = CdOpenFile(cdName, NULL, reason, sizeof(reason));
+                CdCloseFile(file);
+                Unreadable(cdName, file < 0 ? reason : "not a file");
+            }
+            result = !report;
         } else if (!size) {
             if (report)
-                Say("%s is damaged: file is empty", cdName);
-            result = 0;
+                Damaged("%s is damaged: file is empty", cdName);
+            result = !report;
         } else {
             sourceTotal += size;
+            if (!(IsContainerSource(source) ? PlanContainer(cdName, destination) : PlanDestination(cdName, destination)))
+                result = 0;
         }
-        if (!result && report)
-            return SetStatus(EXIT_DAMAGED);
+        if (exitStatus == EXIT_WRITE)
+            break;
     }
     if (!named) {
         Say("DATA1\\FILELIST.WD is damaged: the list names no file to copy");
+        FreePlan();
         return SetStatus(EXIT_DAMAGED);
     }
-    return report ? result : 1;
+    if (exitStatus != EXIT_WRITE && !CheckPlannedClashes())
+        result = 0;
+    FreePlan();
+    return result && exitStatus != EXIT_WRITE;
 }
 
 static int CopyListedFiles(void)
@@ -589,10 +785,6 @@ static int WriteSettingsFile(void)
     return result;
 }
 
-static const char *const gameSubdirectories[] = {
-    "G0", "G1", "G2", "G3", "G4", "G5", "G6", "G7", "G8", "G9", "G10"
-};
-
 static int PrepareGameDirectory(void)
 {
     char reason[REASON_SIZE];
@@ -612,7 +804,7 @@ static int PrepareGameDirectory(void)
 static int ReadCdSettings(void)
 {
     int missing;
-    settingsText = LoadCdFile("DATA1\\QVX.INF", &settingsLength, &missing);
+    settingsText = LoadCdFile("DATA1\\QVX.INF", &settingsLength, &missing, 1);
     if (!settingsText) {
         if (missing)
             Say("%s is not the game's CD: it has no DATA1\\QVX.INF", options.cdPath);
@@ -631,7 +823,7 @@ static int ReadCdSettings(void)
         Say("DATA1\\QVX.INF of the CD is damaged: it has no INSTALLED_FILE line");
         return SetStatus(EXIT_DAMAGED);
     }
-    listText = LoadCdFile("DATA1\\FILELIST.WD", &listLength, &missing);
+    listText = LoadCdFile("DATA1\\FILELIST.WD", &listLength, &missing, 1);
     if (!listText) {
         if (missing)
             Say("%s is not the game's CD: it has no DATA1\\FILELIST.WD", options.cdPath);
@@ -644,28 +836,50 @@ static int ReadCdSettings(void)
     return 1;
 }
 
-static int ChooseLanguage(void)
+/* A language as --language names it: its name in any case or its number. */
+static long LanguageNamed(const char *text)
 {
-    if (!options.language) {
-        long index = LookupNumber(settingsText, (long)settingsLength, "LANGUAGE", 1);
-        options.languageIndex = index >= 1 && index <= 7 ? index : 1;
-        return 1;
-    }
     char *end;
-    long number = strtol(options.language, &end, 10);
-    if (*options.language && !*end && number >= 1 && number <= 7) {
-        options.languageIndex = number;
-        return 1;
-    }
+    long number = strtol(text, &end, 10);
+    if (*text && !*end && number >= 1 && number <= 7)
+        return number;
     for (long i = 1; i <= 7; i++) {
         size_t length = strlen(languageDirectories[i]) - 1;   /* without its backslash */
-        if (strlen(options.language) == length && strncasecmp(options.language, languageDirectories[i], length) == 0) {
-            options.languageIndex = i;
-            return 1;
-        }
+        if (strlen(text) == length && strncasecmp(text, languageDirectories[i], length) == 0)
+            return i;
     }
-    Say("unknown language \"%s\" (English, French, German, Italian, Spanish, or 1-7)", options.language);
     return 0;
+}
+
+/* Whether the CD has DATA1\ and the language's directory. */
+static int CdHasLanguage(long index)
+{
+    char name[COPY_PATH_SIZE];
+    FormatText(name, sizeof(name), "DATA1\\%s", languageDirectories[index]);
+    name[strlen(name) - 1] = '\0';
+    return CdDirectoryExists(name);
+}
+
+/* The language the CD's LANGUAGE line names when the CD has its directory,
+ * else English when it has that, else the first language it has; said when
+ * it is not the CD's own. */
+static void ChooseLanguage(void)
+{
+    if (options.language)
+        return;
+    long wanted = LookupNumber(settingsText, (long)settingsLength, "LANGUAGE", 1);
+    if (wanted < 1 || wanted > 7)
+        wanted = 1;
+    long chosen = CdHasLanguage(wanted) ? wanted : CdHasLanguage(1) ? 1 : 0;
+    for (long i = 1; !chosen && i <= 7; i++)
+        if (CdHasLanguage(i))
+            chosen = i;
+    if (!chosen)
+        chosen = wanted;   /* the list's LANGUAGE files will be missing, and said so */
+    options.languageIndex = chosen;
+    if (chosen != wanted)
+        Say("the CD has no DATA1\\%.*s directory for its language: %.*s is installed", (int)strlen(languageDirectories[wanted]) - 1,
+            languageDirectories[wanted], (int)strlen(languageDirectories[chosen]) - 1, languageDirectories[chosen]);
 }
 
 static int SetInstallPath(const char *path)
@@ -731,9 +945,10 @@ static int ParseArguments(int argc, char **argv)
             fputs(usageText, stdout);
             exit(EXIT_DONE);
         } else if (OptionValue("--language", argc, argv, &i, &value)) {
-            if (!value)
-                return Usage("--language needs a language");
             options.language = value;
+            options.languageIndex = value ? LanguageNamed(value) : 0;
+            if (!options.languageIndex)
+                return Usage("--language needs English, French, German, Italian, Spanish, Greek, Japanese or 1-7");
         } else if (OptionValue("--cd-drive", argc, argv, &i, &value)) {
             int letter = value && (value[0] | 0x20) >= 'a' && (value[0] | 0x20) <= 'z';
             if (!letter || (value[1] && (value[1] != ':' || value[2])))
@@ -743,11 +958,14 @@ static int ParseArguments(int argc, char **argv)
             if (!value || !SetInstallPath(value))
                 return Usage("--install-path needs a Windows path such as C:\\ZEPH, short enough for the game");
         } else if (OptionValue("--memory", argc, argv, &i, &value)) {
-            char *end;
-            unsigned long kb = value ? strtoul(value, &end, 10) : 0;
-            if (!value || !*value || *end || !kb || kb > 4294967295UL)
+            /* Digits only (strtoul takes "-1"), at most what 32 bits hold. */
+            unsigned long long kb = 0;
+            size_t digits = value ? strspn(value, "0123456789") : 0;
+            for (size_t d = 0; d < digits && kb <= 4294967295ULL; d++)
+                kb = kb * 10 + (unsigned long long)(value[d] - '0');
+            if (!digits || value[digits] || !kb || kb > 4294967295ULL)
                 return Usage("--memory needs the memory in KB, such as 16384");
-            options.memoryKb = kb;
+            options.memoryKb = (unsigned long)kb;
             options.memoryGiven = 1;
         } else if (argv[i][0] == '-' && argv[i][1]) {
             fprintf(stderr, "ttinstall: unknown option %s\n", argv[i]);
@@ -775,6 +993,8 @@ static int ParseArguments(int argc, char **argv)
         return Usage(wanted == 2 ? "list and test take the CD" : "install takes the CD and the directory");
     options.cdPath = words[1];
     options.gamePath = wanted == 3 ? words[2] : NULL;
+    if (!options.cdPath[0] || (options.gamePath && !options.gamePath[0]))
+        return Usage(options.cdPath[0] ? "the directory may not be empty" : "the CD may not be empty");
     if (!options.memoryGiven)
         options.memoryKb = MachineMemoryKb();
     return EXIT_DONE;
@@ -803,10 +1023,9 @@ int main(int argc, char **argv)
         CloseCdSource();
         return exitStatus;
     }
-    if (!ChooseLanguage()) {
-        CloseCdSource();
-        return EXIT_USAGE;
-    }
+    ChooseLanguage();
+    if (options.mode == MODE_LIST)
+        printf("language: %.*s\n", (int)strlen(LanguageDirectory()) - 1, LanguageDirectory());
     transferInput = (unsigned char *)malloc(TRANSFER_SIZE);
     transferOutput = (unsigned char *)malloc(TRANSFER_SIZE);
     if (!transferInput || !transferOutput) {
@@ -821,7 +1040,7 @@ int main(int argc, char **argv)
     }
     clock_gettime(CLOCK_MONOTONIC, &startTime);
 
-    int done = CheckListedFiles();
+    int done = PlanInstallation();
     if (options.mode == MODE_INSTALL)
         done = done && PrepareGameDirectory();
     if (done || options.mode != MODE_INSTALL)
@@ -829,6 +1048,10 @@ int main(int argc, char **argv)
     if (done)
         done = WriteSettingsFile();
     EndProgress();
+    if (options.mode == MODE_INSTALL && done && !SyncGameDirectory(reason, sizeof(reason))) {
+        Say("cannot write in %s: %s", options.gamePath, reason);
+        done = SetStatus(EXIT_WRITE);
+    }
     if (options.mode == MODE_INSTALL)
         CloseGameDirectory();
     CloseCdSource();
