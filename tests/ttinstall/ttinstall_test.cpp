@@ -144,6 +144,7 @@ TEST(Ttinstall, HostileCdsAreRefusedAndWriteNothingOutside)
     int status;
     const char *message;
     const char *emptied;   /* a file of the CD made empty */
+    const char *shell;     /* run in work/ after the CD is written */
   } cases[] = {
     { "entry that climbs", goodList, { { "..\\..\\X", 0, Bytes(4, 'x') } }, 1, "unsafe name" },
     { "device entry", goodList, { { "G1\\COM1", 0, Bytes(4, 'x') } }, 1, "unsafe name" },
@@ -152,12 +153,28 @@ TEST(Ttinstall, HostileCdsAreRefusedAndWriteNothingOutside)
     { "overlong list line", std::string(10000, 'L') + ",X\r\n" + goodList, GoodEntries(), 0, "too long" },
     { "empty index", goodList, GoodEntries(), 1, "X.CFI is damaged: index is empty", "X.CFI" },
     { "a file missing", std::string(goodList) + "NONE.DAT,NONE.DAT\r\n", GoodEntries(), 1, "NONE.DAT is missing" },
+    { "file on a game directory", "ZEPH.BAT,g1.\r\n" + std::string(goodList), GoodEntries(), 1, "G1 is a directory" },
+    { "file and directory", "ZEPH.BAT,FOO\r\nLANGUAGE\\README.TXT,Foo\\BAR\r\n", GoodEntries(), 1, "cannot both" },
+    { "leaf of 250 bytes", "ZEPH.BAT," + std::string(250, 'L') + "\r\n", GoodEntries(), 0, "" },
+    { "leaf of 400 UTF-8 bytes", "ZEPH.BAT," + std::string(200, '\xE9') + "\r\n", GoodEntries(), 1, "400 bytes" },
+    { "name Windows refuses", "ZEPH.BAT,A<B.BAT\r\n", GoodEntries(), 1, "character <" },
+    { "names differing in case", goodList, GoodEntries(), 4, "\"zeph.bat\" and \"Zeph.Bat\"", nullptr,
+      "touch game/zeph.bat game/Zeph.Bat" },
+    { "no directory for the CD's language", goodList, GoodEntries(), 0, "Spanish is installed", nullptr,
+      "mv cd/DATA1/ENGLISH cd/DATA1/SPANISH && mkdir cd/DATA1/JAPANESE" },
+    { "image cut inside the files", goodList, GoodEntries(), 1, "cut short", nullptr,
+      "xorriso -as mkisofs -quiet -iso-level 1 -o cd.iso cd 2>/dev/null && rm -r cd && mv cd.iso cd && "
+      "truncate -s $(($(grep -obUa aaaaaaaaaaaaaaaa cd | head -n1 | cut -d: -f1) + 100)) cd" },
   };
   for (const Case &c : cases) {
     MakeCd(c.list, c.entries);
     if (c.emptied)
       WriteText(work + "/cd/DATA1/" + c.emptied, "");
+    if (c.shell)
+      Shell("cd '" + work + "' && " + c.shell);
     std::string errors;
+    /* test writes nothing: what only the game directory refuses is install's alone */
+    EXPECT_EQ(c.status == 4 ? 0 : c.status, RunTtinstall("test '" + work + "/cd'", &errors)) << c.name << "\n" << errors;
     EXPECT_EQ(c.status, RunTtinstall("install '" + work + "/cd' '" + work + "/game'", &errors)) << c.name << "\n" << errors;
     EXPECT_NE(errors.find(c.message), std::string::npos) << c.name << ": " << errors;
     ExpectNothingAstray(c.name);
@@ -171,6 +188,10 @@ TEST(Ttinstall, HostileCdsAreRefusedAndWriteNothingOutside)
   EXPECT_EQ(4, RunTtinstall("install '" + work + "/cd' '" + work + "/game'", &errors)) << errors;
   EXPECT_NE(errors.find("symbolic link"), std::string::npos) << errors;
   ExpectNothingAstray("linked G1");
+
+  /* Usage faults are found before the CD is read. */
+  for (const char *arguments : { "install cd ''", "install '' game", "--language Klingon test none", "--memory -1 test cd" })
+    EXPECT_EQ(2, RunTtinstall(arguments, &errors)) << arguments << "\n" << errors;
 }
 
 /* A full disk and a read-only directory, on file systems of their own. */

@@ -851,6 +851,15 @@ static long LanguageNamed(const char *text)
     return 0;
 }
 
+/* "Spanish" for SPANISH\, as the usage text names it. */
+static const char *LanguageName(long index, char *name, size_t size)
+{
+    FormatText(name, size, "%s", languageDirectories[index]);
+    for (size_t i = 1; name[i]; i++)
+        name[i] = name[i] == '\\' ? '\0' : (char)(name[i] >= 'A' && name[i] <= 'Z' ? name[i] + 32 : name[i]);
+    return name;
+}
+
 /* Whether the CD has DATA1\ and the language's directory. */
 static int CdHasLanguage(long index)
 {
@@ -877,9 +886,11 @@ static void ChooseLanguage(void)
     if (!chosen)
         chosen = wanted;   /* the list's LANGUAGE files will be missing, and said so */
     options.languageIndex = chosen;
+    char name[16];
     if (chosen != wanted)
-        Say("the CD has no DATA1\\%.*s directory for its language: %.*s is installed", (int)strlen(languageDirectories[wanted]) - 1,
-            languageDirectories[wanted], (int)strlen(languageDirectories[chosen]) - 1, languageDirectories[chosen]);
+        Say("the CD has no DATA1\\%.*s directory for its language: %s is installed",
+            (int)strlen(languageDirectories[wanted]) - 1, languageDirectories[wanted],
+            LanguageName(chosen, name, sizeof(name)));
 }
 
 static int SetInstallPath(const char *path)
@@ -1025,7 +1036,7 @@ int main(int argc, char **argv)
     }
     ChooseLanguage();
     if (options.mode == MODE_LIST)
-        printf("language: %.*s\n", (int)strlen(LanguageDirectory()) - 1, LanguageDirectory());
+        printf("language: %s\n", LanguageName(options.languageIndex, reason, sizeof(reason)));
     transferInput = (unsigned char *)malloc(TRANSFER_SIZE);
     transferOutput = (unsigned char *)malloc(TRANSFER_SIZE);
     if (!transferInput || !transferOutput) {
