@@ -27,6 +27,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#define CD_SECTOR_BYTES 2048
+
 /* libarchive reads the image in blocks of this size. */
 #define CD_IMAGE_BLOCK (64 * 1024)
 
@@ -34,7 +36,10 @@ struct ImageFile {
   char name[CD_NAME_MAX];  /* normalised, '/'-separated, case as on the CD */
   uint64_t size;
   uint32_t entry;          /* the stream entry that carries its data, from 0 */
-  int damaged;             /* libarchive could not describe it; 2: beyond the end of a cut image */
+  int damaged;             /* libarchive could not describe it */
+  int raw;                 /* libarchive never reached it: read by its extents */
+  IsoExtent extents[4];
+  int extentCount;
 };
 
 struct CdHandle {
@@ -43,6 +48,10 @@ struct CdHandle {
   struct archive *archive; /* NULL for a file of a directory */
   uint64_t size;
   uint64_t done;
+  size_t file;             /* of an image: its place in the table */
+  int raw;                 /* of an image: read by its extents, past a read error */
+  IsoExtent extents[ISO_MAX_EXTENTS];
+  int extentCount;
 };
 
 static int g_open;
@@ -460,36 +469,48 @@ static int AddImageEntry(struct archive_entry *entry, uint32_t number, int warne
   return 1;
 }
 
-static int AddCutFile(void *context, const char *path, int isDirectory, uint64_t size,
-                      const IsoExtent *extents, int extentCount)
+static long PreadImage(void *context, void *buffer, size_t count, uint64_t at)
 {
-  (void)context, (void)extents, (void)extentCount;
+  return (long)pread(*(int *)context, buffer, count, (off_t)at);
+}
+
+static int AddRecordedFile(void *context, const char *path, int isDirectory, uint64_t size,
+                           const IsoExtent *extents, int extentCount)
+{
+  (void)context;
   char name[CD_NAME_MAX];
   if (isDirectory || !NormaliseImageName(path, name) || FindImageFile(name))
     return 1;
   if (g_fileCount == CD_MAX_IMAGE_FILES)
     return 0;
   struct ImageFile *f = &g_files[g_fileCount++];
+  memset(f, 0, sizeof *f);
   snprintf(f->name, sizeof f->name, "%s", name);
   f->size = size;
-  f->entry = 0;
-  f->damaged = 2;
+  f->raw = 1;
+  f->damaged = extentCount > (int)(sizeof f->extents / sizeof f->extents[0]);
+  if (!f->damaged) {
+    memcpy(f->extents, extents, sizeof(IsoExtent) * (size_t)extentCount);
+    f->extentCount = extentCount;
+  }
   return 1;
 }
 
-/* libarchive walks the image in the order of the data and stops at the end
- * of an image that is cut short, before the files that lie beyond it. When
- * the image's own directory records are all there, those files go in the
- * table as cut off: they are the game's CD's, only unreadable. */
-static int AddFilesBeyondCut(int fd)
+/* libarchive walks the image in the order of the data and stops at the
+ * first error: at the end of an image that is cut short, or at a sector
+ * that cannot be read, before the files that lie beyond. When the image's
+ * own directory records are all there, those files go in the table to be
+ * read by their extents: they are the game's CD's, only damaged or
+ * unreadable in places. */
+static int AddRecordedFiles(int fd)
 {
   struct stat st;
   uint64_t volume = 0;
-  if (fstat(fd, &st) != 0 || !ReadIsoDirectory(fd, AddCutFile, NULL, &volume, NULL, 0) ||
-      (uint64_t)st.st_size >= volume)
+  if (fstat(fd, &st) != 0 || !ReadIsoDirectory(PreadImage, &fd, AddRecordedFile, NULL, &volume, NULL, 0))
     return 0;
-  snprintf(g_imageCut, sizeof g_imageCut, "the CD image is cut short (%llu of %llu bytes)",
-           (unsigned long long)st.st_size, (unsigned long long)volume);
+  if ((uint64_t)st.st_size < volume)
+    snprintf(g_imageCut, sizeof g_imageCut, "the CD image is cut short (%llu of %llu bytes)",
+             (unsigned long long)st.st_size, (unsigned long long)volume);
   return 1;
 }
 
@@ -508,7 +529,7 @@ static int OpenImage(char *reason, size_t reasonSize)
     if (r == ARCHIVE_EOF)
       break;
     if (r < ARCHIVE_WARN) {
-      int kept = AddFilesBeyondCut(fd);
+      int kept = AddRecordedFiles(fd);
       if (!kept)
         RefuseDamaged(fd, 0, a, reason, reasonSize);
       EndImage(a, fd);
@@ -528,10 +549,6 @@ static int OpenImage(char *reason, size_t reasonSize)
 /* A stream positioned at the data of f, or NULL with a reason. */
 static struct archive *OpenInImage(const struct ImageFile *f, int *fdOut, char *reason, size_t reasonSize)
 {
-  if (f->damaged == 2) {
-    Refuse(reason, reasonSize, "unreadable: %s", g_imageCut);
-    return NULL;
-  }
   if (f->damaged) {
     Refuse(reason, reasonSize, "unreadable: damaged CD image (%s)",
            g_imageWarning[0] ? g_imageWarning : "no data for this name");
@@ -675,6 +692,22 @@ int CdDirectoryExists(const char *name)
   return ok;
 }
 
+int CdWalkImage(IsoFileVisit visit, void *context, uint64_t *imageBytes, uint64_t *volumeBytes,
+                char *reason, size_t reasonSize)
+{
+  if (!CdSourceIsImage())
+    return Refuse(reason, reasonSize, "the CD is not an image");
+  int fd = open(g_imagePath, O_RDONLY | O_CLOEXEC);
+  if (fd < 0)
+    return RefuseErrno(reason, reasonSize, "", errno);
+  struct stat st;
+  int result = fstat(fd, &st) == 0;
+  *imageBytes = result ? (uint64_t)st.st_size : 0;
+  result = result && ReadIsoDirectory(PreadImage, &fd, visit, context, volumeBytes, reason, reasonSize);
+  close(fd);
+  return result;
+}
+
 int CdLastFailure(void)
 {
   return g_failure ? g_failure : CD_FAILED_DAMAGED;
@@ -703,12 +736,26 @@ int CdOpenFile(const char *name, uint64_t *size, char *reason, size_t reasonSize
       RefuseMissing(reason, reasonSize, "not on the CD");
       return -1;
     }
-    h->archive = OpenInImage(f, &h->fd, reason, reasonSize);
-    if (!h->archive)
-      return -1;
+    if (f->raw && !f->damaged) {
+      h->fd = open(g_imagePath, O_RDONLY | O_CLOEXEC);
+      if (h->fd < 0) {
+        RefuseErrno(reason, reasonSize, "unreadable: ", errno);
+        return -1;
+      }
+      h->archive = NULL;
+      memcpy(h->extents, f->extents, sizeof f->extents);
+      h->extentCount = f->extentCount;
+    } else {
+      h->archive = OpenInImage(f, &h->fd, reason, reasonSize);
+      if (!h->archive)
+        return -1;
+    }
     h->size = f->size;
+    h->file = (size_t)(f - g_files);
+    h->raw = f->raw;
   } else {
     h->archive = NULL;
+    h->raw = 0;
     h->fd = OpenInDirectory(normal, &h->size, reason, reasonSize);
     if (h->fd < 0)
       return -1;
@@ -718,6 +765,82 @@ int CdOpenFile(const char *name, uint64_t *size, char *reason, size_t reasonSize
   if (size)
     *size = h->size;
   return handle;
+}
+
+/* Bytes of an open file from byte at of it on, with pread: a file of a
+ * directory, or one of an image by its extents. */
+static ssize_t ReadAtByte(struct CdHandle *h, void *buffer, size_t count, uint64_t at)
+{
+  if (!h->raw)
+    return pread(h->fd, buffer, count, (off_t)at);
+  uint64_t start = 0;
+  for (int i = 0; i < h->extentCount; i++) {
+    const IsoExtent *e = &h->extents[i];
+    if (at < start + e->size) {
+      uint64_t left = start + e->size - at;
+      return pread(h->fd, buffer, count < left ? count : (size_t)left, (off_t)(e->offset + at - start));
+    }
+    start += e->size;
+  }
+  return 0;
+}
+
+struct ExtentSearch {
+  const char *name;
+  struct CdHandle *handle;
+};
+
+static int TakeExtents(void *context, const char *path, int isDirectory, uint64_t size,
+                       const IsoExtent *extents, int extentCount)
+{
+  struct ExtentSearch *search = (struct ExtentSearch *)context;
+  char name[CD_NAME_MAX];
+  if (isDirectory || search->handle->extentCount || !NormaliseImageName(path, name) ||
+      !SameName(name, search->name) || size != search->handle->size)
+    return 1;
+  memcpy(search->handle->extents, extents, sizeof(IsoExtent) * (size_t)extentCount);
+  search->handle->extentCount = extentCount;
+  return 1;
+}
+
+int CdSkipUnreadable(int handle, uint64_t *from, uint64_t *to)
+{
+  if (handle < 0 || handle >= CD_MAX_OPEN_FILES || !g_handles[handle].used)
+    return 0;
+  struct CdHandle *h = &g_handles[handle];
+  if (h->archive && !h->raw) {
+    /* libarchive ends its stream at an error: on from here by the file's
+     * extents in the image's own directory records. */
+    struct ExtentSearch search = { g_files[h->file].name, h };
+    uint64_t volume;
+    h->extentCount = 0;
+    if (!ReadIsoDirectory(PreadImage, &h->fd, TakeExtents, &search, &volume, NULL, 0) ||
+        (!h->extentCount && h->size))
+      return 0;
+    h->raw = 1;
+  }
+  /* Each sector once: a drive that fails a sector is slow to fail it again. */
+  unsigned char sector[CD_SECTOR_BYTES];
+  uint64_t at = h->done, bad = h->size;
+  while (at < h->size) {
+    uint64_t end = (at / CD_SECTOR_BYTES + 1) * CD_SECTOR_BYTES;
+    size_t count = (size_t)((end < h->size ? end : h->size) - at);
+    ssize_t n;
+    do
+      n = ReadAtByte(h, sector, count, at);
+    while (n < 0 && errno == EINTR);
+    if (n == (ssize_t)count && bad != h->size)
+      break;   /* readable again */
+    if (n != (ssize_t)count && bad == h->size)
+      bad = at;
+    at += count;
+  }
+  if (bad == h->size)
+    return 0;   /* nothing unreadable from here: not a read error */
+  *from = bad;
+  *to = at;
+  h->done = at;
+  return 1;
 }
 
 long CdReadFile(int handle, void *buffer, size_t count, char *reason, size_t reasonSize)
@@ -735,20 +858,24 @@ long CdReadFile(int handle, void *buffer, size_t count, char *reason, size_t rea
   while (got < count) {
     char *at = (char *)buffer + got;
     ssize_t n;
-    if (h->archive) {
+    if (h->archive && !h->raw) {
       n = archive_read_data(h->archive, at, count - got);
       if (n < 0) {
         RefuseDamaged(h->fd, 1, h->archive, reason, reasonSize);
         return -1;
       }
     } else {
-      n = read(h->fd, at, count - got);
+      n = ReadAtByte(h, at, count - got, h->done + got);
       if (n < 0 && errno == EINTR)
         continue;
       if (n < 0) {
         RefuseErrno(reason, reasonSize, "unreadable: ", errno);
         return -1;
       }
+    }
+    if (n == 0 && h->raw && g_imageCut[0]) {
+      Refuse(reason, reasonSize, "unreadable: %s", g_imageCut);
+      return -1;
     }
     if (n == 0) {
       Refuse(reason, reasonSize, "unreadable: the file ends at byte %llu of %llu",

@@ -16,6 +16,8 @@
 #ifndef TT_CDSOURCE_H
 #define TT_CDSOURCE_H
 
+#include "tools/ttinstall/isodir.h"
+
 #include <stddef.h>
 #include <stdint.h>
 
@@ -49,6 +51,19 @@ long CdReadFile(int handle, void *buffer, size_t count, char *reason, size_t rea
 
 /* Closes a handle from CdOpenFile; other values are ignored. */
 void CdCloseFile(int handle);
+
+/* After CdReadFile failed on a read error: finds the unreadable bytes from
+ * the file's next one on, reading each 2048-byte sector once (a drive is
+ * slow to fail a sector, and a bad area is not made better by asking
+ * again). 1 with the area in *from and *to (bytes of the file, to
+ * exclusive; the file then reads on after it); 0 when nothing from there
+ * fails. A file of an image is read on by its extents in the image. */
+int CdSkipUnreadable(int handle, uint64_t *from, uint64_t *to);
+
+/* The open image's own directory records, walked (isodir.h), with its size
+ * and the size its volume descriptor gives it. 0 with a reason. */
+int CdWalkImage(IsoFileVisit visit, void *context, uint64_t *imageBytes, uint64_t *volumeBytes,
+                char *reason, size_t reasonSize);
 
 /* 1 when a directory of that name is on the CD. */
 int CdDirectoryExists(const char *name);

@@ -8,7 +8,6 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-#include <unistd.h>
 
 enum {
     MAX_DIRECTORIES = 8192,             /* a loop of records ends here */
@@ -38,15 +37,16 @@ static uint32_t Le32(const unsigned char *p)
     return (uint32_t)p[0] | ((uint32_t)p[1] << 8) | ((uint32_t)p[2] << 16) | ((uint32_t)p[3] << 24);
 }
 
-static int ReadAt(int fd, unsigned char *buffer, size_t count, uint64_t offset, int *error)
+static int ReadAt(IsoRead read, void *context, unsigned char *buffer, size_t count, uint64_t offset, int *error)
 {
     size_t done = 0;
     while (done < count) {
-        ssize_t n = pread(fd, buffer + done, count - done, (off_t)(offset + done));
+        errno = 0;
+        long n = read(context, buffer + done, count - done, offset + done);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0) {
-            *error = n < 0 ? errno : 0;
+            *error = n < 0 ? (errno ? errno : EIO) : 0;
             return 0;
         }
         done += (size_t)n;
@@ -54,14 +54,14 @@ static int ReadAt(int fd, unsigned char *buffer, size_t count, uint64_t offset, 
     return 1;
 }
 
-int ReadIsoDirectory(int fd, IsoFileVisit visit, void *context, uint64_t *volumeBytes,
-                     char *reason, size_t reasonSize)
+int ReadIsoDirectory(IsoRead read, void *readContext, IsoFileVisit visit, void *context,
+                     uint64_t *volumeBytes, char *reason, size_t reasonSize)
 {
     unsigned char descriptor[ISO_SECTOR];
     int error = 0;
     uint64_t at = 16 * ISO_SECTOR;
     for (;; at += ISO_SECTOR) {
-        if (!ReadAt(fd, descriptor, sizeof(descriptor), at, &error) || memcmp(descriptor + 1, "CD001", 5) != 0 ||
+        if (!ReadAt(read, readContext, descriptor, sizeof(descriptor), at, &error) || memcmp(descriptor + 1, "CD001", 5) != 0 ||
             descriptor[0] == 255 || at > 64 * ISO_SECTOR)
             return Refuse(reason, reasonSize, "not an ISO 9660 image (no primary volume descriptor)");
         if (descriptor[0] == 1)
@@ -97,7 +97,7 @@ int ReadIsoDirectory(int fd, IsoFileVisit visit, void *context, uint64_t *volume
                             (unsigned long long)directory.offset, (unsigned long long)directory.size);
             break;
         }
-        if (!ReadAt(fd, records, (size_t)directory.size, directory.offset, &error)) {
+        if (!ReadAt(read, readContext, records, (size_t)directory.size, directory.offset, &error)) {
             result = Refuse(reason, reasonSize, "cannot read the directory at byte %llu: %s",
                             (unsigned long long)directory.offset,
                             error ? strerror(error) : "the CD image is cut short");

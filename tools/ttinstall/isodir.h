@@ -24,11 +24,15 @@ struct IsoExtent {
 typedef int (*IsoFileVisit)(void *context, const char *path, int isDirectory, uint64_t size,
                             const IsoExtent *extents, int extentCount);
 
-/* Walks every directory of the image read with pread on fd. *volumeBytes
+/* Reads count bytes of the image at byte at: the count read, fewer at its
+ * end, -1 with errno on an error. */
+typedef long (*IsoRead)(void *context, void *buffer, size_t count, uint64_t at);
+
+/* Walks every directory of the image that read reads. *volumeBytes
  * gets the size the primary volume descriptor gives the volume. 1 when
  * every directory was read; 0 with a reason ("not an ISO 9660 image",
  * "cannot read the directory at byte N: ..."). */
-int ReadIsoDirectory(int fd, IsoFileVisit visit, void *context, uint64_t *volumeBytes,
-                     char *reason, size_t reasonSize);
+int ReadIsoDirectory(IsoRead read, void *readContext, IsoFileVisit visit, void *context,
+                     uint64_t *volumeBytes, char *reason, size_t reasonSize);
 
 #endif

@@ -232,6 +232,7 @@ struct CdReader {
     uint64_t chunkStart;
     int endedEarly;
     int failed;
+    int failure;                    /* CD_FAILED_..., when failed */
     char reason[REASON_SIZE];
 };
 
@@ -241,6 +242,7 @@ static int ReadPort(void *source, unsigned char *buffer, uint32_t count)
     long got = CdReadFile(reader->file, buffer, count, reader->reason, sizeof(reader->reason));
     if (got < 0) {
         reader->failed = 1;
+        reader->failure = CdLastFailure();
         return 0;
     }
     reader->position += (uint64_t)got;
@@ -251,12 +253,33 @@ static int ReadPort(void *source, unsigned char *buffer, uint32_t count)
     return 1;
 }
 
-/* Skips the reader forward to a byte of its file (a damaged entry in test). */
+/* Test, after a read error: the unreadable bytes said (where names the
+ * entry or the file they fall in, or is NULL) and the reader on past them.
+ * 0 when it cannot go on. */
+static int ReadOnPast(CdReader *reader, const char *where)
+{
+    uint64_t from, to;
+    if (options.mode != MODE_TEST || !reader->failed || reader->failure != CD_FAILED_DAMAGED ||
+        !CdSkipUnreadable(reader->file, &from, &to))
+        return 0;
+    const char *cause = reader->reason;
+    if (!strncmp(cause, "unreadable: ", 12))
+        cause += 12;
+    Damaged("%s is damaged: %s%sbytes %llu-%llu cannot be read (%s)", reader->name, where ? where : "",
+            where ? ", " : "", (unsigned long long)from, (unsigned long long)to - 1, cause);
+    reader->failed = 0;
+    reader->position = to;
+    return 1;
+}
+
+/* Skips the reader forward to a byte of its file (a damaged entry in test),
+ * on past what cannot be read. */
 static int SkipTo(CdReader *reader, uint64_t target)
 {
     while (reader->position < target) {
         uint64_t gap = target - reader->position;
-        if (!ReadPort(reader, transferInput, gap < TRANSFER_SIZE ? (uint32_t)gap : TRANSFER_SIZE))
+        if (!ReadPort(reader, transferInput, gap < TRANSFER_SIZE ? (uint32_t)gap : TRANSFER_SIZE) &&
+            !ReadOnPast(reader, NULL))
             return 0;
     }
     return 1;
@@ -344,6 +367,11 @@ static int TransferOne(CdReader *reader, const char *cdName, long entry, const c
         Say("cannot write %s in %s: %s", destination, options.gamePath, writer.reason);
         return SetStatus(EXIT_WRITE);
     }
+    if (reader->failed && ReadOnPast(reader, where)) {
+        if (entry < 0)
+            SkipTo(reader, size);   /* a plain file: the rest of it, for more */
+        return 0;
+    }
     if (reader->failed)
         return Unreadable(cdName, reader->reason);
     if (reader->endedEarly)
@@ -426,10 +454,27 @@ static int CopyContainer(const char *cdName, char *destination)
             result = 0;
             break;
         }
+        if (reader.position < entryStart && !SkipTo(&reader, entryStart)) {
+            result = reader.failed ? Unreadable(cdName, reader.reason) : 0;
+            break;
+        }
+        if (reader.position > entryStart) {
+            /* in test, its start lay in bytes that could not be read */
+            result = Damaged("%s is damaged: entry %lu (%s) lies in bytes that cannot be read", cdName,
+                             (unsigned long)entry, destination);
+            entryStart += entrySize;
+            continue;
+        }
         unsigned char header[CFL_HEADER_SIZE];
         int whole;
         if (!ReadPort(&reader, header, CFL_HEADER_SIZE)) {
             whole = 0;
+            if (reader.failed && ReadOnPast(&reader, NULL)) {
+                result = Damaged("%s is damaged: entry %lu (%s) lies in bytes that cannot be read", cdName,
+                                 (unsigned long)entry, destination);
+                entryStart += entrySize;
+                continue;
+            }
             if (reader.failed) {
                 result = Unreadable(cdName, reader.reason);
                 break;
@@ -448,8 +493,7 @@ static int CopyContainer(const char *cdName, char *destination)
         entryStart += entrySize;
         if (!whole) {
             result = 0;
-            if (options.mode == MODE_INSTALL || exitStatus != EXIT_DAMAGED || reader.endedEarly ||
-                !SkipTo(&reader, entryStart))
+            if (options.mode == MODE_INSTALL || exitStatus != EXIT_DAMAGED || reader.endedEarly)
                 break;
         }
     }
