@@ -803,22 +803,41 @@ static int TakeExtents(void *context, const char *path, int isDirectory, uint64_
   return 1;
 }
 
+/* A file of an image read on by its extents in the image's own directory
+ * records, not by libarchive's stream (which ends at an error, and cannot
+ * skip without reading). */
+static int MakeRaw(struct CdHandle *h)
+{
+  if (!h->archive || h->raw)
+    return 1;
+  struct ExtentSearch search = { g_files[h->file].name, h };
+  uint64_t volume;
+  h->extentCount = 0;
+  if (!ReadIsoDirectory(PreadImage, &h->fd, TakeExtents, &search, &volume, NULL, 0) ||
+      (!h->extentCount && h->size))
+    return 0;
+  h->raw = 1;
+  return 1;
+}
+
+int CdSeekFile(int handle, uint64_t position)
+{
+  if (handle < 0 || handle >= CD_MAX_OPEN_FILES || !g_handles[handle].used)
+    return 0;
+  struct CdHandle *h = &g_handles[handle];
+  if (position < h->done || position > h->size || !MakeRaw(h))
+    return 0;
+  h->done = position;
+  return 1;
+}
+
 int CdSkipUnreadable(int handle, uint64_t *from, uint64_t *to)
 {
   if (handle < 0 || handle >= CD_MAX_OPEN_FILES || !g_handles[handle].used)
     return 0;
   struct CdHandle *h = &g_handles[handle];
-  if (h->archive && !h->raw) {
-    /* libarchive ends its stream at an error: on from here by the file's
-     * extents in the image's own directory records. */
-    struct ExtentSearch search = { g_files[h->file].name, h };
-    uint64_t volume;
-    h->extentCount = 0;
-    if (!ReadIsoDirectory(PreadImage, &h->fd, TakeExtents, &search, &volume, NULL, 0) ||
-        (!h->extentCount && h->size))
-      return 0;
-    h->raw = 1;
-  }
+  if (!MakeRaw(h))
+    return 0;
   /* Each sector once: a drive that fails a sector is slow to fail it again. */
   unsigned char sector[CD_SECTOR_BYTES];
   uint64_t at = h->done, bad = h->size;

@@ -60,6 +60,10 @@ void CdCloseFile(int handle);
  * fails. A file of an image is read on by its extents in the image. */
 int CdSkipUnreadable(int handle, uint64_t *from, uint64_t *to);
 
+/* Moves a file forward to byte position of it without reading what lies
+ * between (a file of an image is then read by its extents). 1 done. */
+int CdSeekFile(int handle, uint64_t position);
+
 /* The open image's own directory records, walked (isodir.h), with its size
  * and the size its volume descriptor gives it. 0 with a reason. */
 int CdWalkImage(IsoFileVisit visit, void *context, uint64_t *imageBytes, uint64_t *volumeBytes,

@@ -5,6 +5,7 @@
  * what is native here is the reading of the CD (cdsource.cpp), the writing
  * of the game directory (gamedir.cpp) and the terminal. */
 #include "tools/ttinstall/cdsource.h"
+#include "tools/ttinstall/damagemap.h"
 #include "tools/ttinstall/gamedir.h"
 #include "setup/engine/container.h"
 #include "setup/engine/copyrules.h"
@@ -46,6 +47,11 @@ static const char usageText[] =
     "  --install-path P    the game directory as the game sees it (C:\\ZEPH)\n"
     "  --memory KB         EXTENDED in QVX.INF (default: this machine's memory,\n"
     "                      at most 2097151 as a 32-bit program sees it)\n"
+    "  --mapfile FILE      the mapfile GNU ddrescue wrote with the image CD: test\n"
+    "                      names every file on its bad or untried areas without\n"
+    "                      reading them; install refuses those files\n"
+    "  --keep-damaged      install installs them as the image holds them (what\n"
+    "                      ddrescue could not read is zeros there), and exits 1\n"
     "  -h, --help          this text\n"
     "\n"
     "Exit status: 0 done; 1 the game's CD has data missing, damaged or unreadable,\n"
@@ -64,6 +70,8 @@ static struct {
     unsigned long memoryKb;
     int memoryGiven;
     int showProgress;
+    const char *mapfile;            /* ddrescue's, for an image */
+    int keepDamaged;
 } options;
 
 static char *settingsText;          /* the CD's QVX.INF */
@@ -74,6 +82,7 @@ static uint64_t listLength;
 static unsigned char *transferInput, *transferOutput;
 
 static int damagedCount;            /* files of the CD found damaged (test and list go on) */
+static int keptDamaged;             /* installed from bad areas of the mapfile, as asked */
 static int exitStatus = EXIT_DONE;
 static unsigned long filesWritten;
 static uint64_t bytesWritten;       /* expanded, as installed */
@@ -276,6 +285,8 @@ static int ReadOnPast(CdReader *reader, const char *where)
  * on past what cannot be read. */
 static int SkipTo(CdReader *reader, uint64_t target)
 {
+    if (reader->position < target && options.mapfile && CdSeekFile(reader->file, target))
+        reader->position = target;   /* what lies between is not read: it may be a bad area */
     while (reader->position < target) {
         uint64_t gap = target - reader->position;
         if (!ReadPort(reader, transferInput, gap < TRANSFER_SIZE ? (uint32_t)gap : TRANSFER_SIZE) &&
@@ -310,6 +321,27 @@ static void StepPort(void *context, uint32_t used)
     reader->chunkStart = reader->position;
     sourceDone += used;
     ShowProgress(0);
+}
+
+/* Bytes start..start+size-1 of a file of the CD on a bad area of the
+ * mapfile: test has named them and skips them; install refuses them unless
+ * --keep-damaged asks for them as the image holds them. 1 when they are
+ * to be read. */
+static int ClearOfBadAreas(const char *cdName, const char *what, uint64_t start, uint64_t size)
+{
+    uint64_t from, to;
+    if (!options.mapfile || !DamageMapTouches(cdName, start, size, &from, &to))
+        return 1;
+    if (options.mode != MODE_INSTALL)
+        return 0;
+    if (!options.keepDamaged)
+        return Damaged("%s: %s lies on a bad area of the mapfile (bytes %llu-%llu): refused "
+                       "(--keep-damaged installs from it as the image holds it)", cdName, what,
+                       (unsigned long long)from, (unsigned long long)to - 1);
+    Say("warning: %s: %s lies on a bad area of the mapfile (bytes %llu-%llu): installed as the image holds it",
+        cdName, what, (unsigned long long)from, (unsigned long long)to - 1);
+    keptDamaged++;
+    return 1;
 }
 
 /* Whether a destination may be written, as the copy pass asks: inside the game
@@ -406,6 +438,8 @@ static int CopyPlain(const char *cdName, const char *destination)
     int result;
     if (size == 0 || size > 0x7FFFFFFF) {
         result = Damaged("%s is damaged: %s", cdName, size ? "it is larger than any file of the game" : "file is empty");
+    } else if (options.mode != MODE_INSTALL && !ClearOfBadAreas(cdName, destination, 0, size)) {
+        result = 0;   /* named from the mapfile */
     } else {
         result = TransferOne(&reader, cdName, -1, destination, 0, (uint32_t)size);
     }
@@ -423,6 +457,9 @@ static int CopyContainer(const char *cdName, char *destination)
     indexName[strlen(indexName) - 1] = 'I';
     uint64_t indexSize;
     int missing;
+    if (options.mode != MODE_INSTALL && CdFileSize(indexName, &indexSize) &&
+        !ClearOfBadAreas(indexName, "the index", 0, indexSize))
+        return 0;   /* named from the mapfile */
     unsigned char *index = (unsigned char *)LoadCdFile(indexName, &indexSize, &missing, 1);
     if (!index) {
         if (missing)
@@ -453,6 +490,11 @@ static int CopyContainer(const char *cdName, char *destination)
             ReportRefused(cdName, destination);
             result = 0;
             break;
+        }
+        if (options.mode != MODE_INSTALL && !ClearOfBadAreas(cdName, destination, entryStart, entrySize)) {
+            entryStart += entrySize;   /* named from the mapfile */
+            result = 0;
+            continue;
         }
         if (reader.position < entryStart && !SkipTo(&reader, entryStart)) {
             result = reader.failed ? Unreadable(cdName, reader.reason) : 0;
@@ -625,6 +667,8 @@ static int PlanContainer(const char *cdName, const char *listDestination)
     CopyText(destination, sizeof(destination), listDestination);
     uint64_t indexSize;
     int missing;
+    if (report && CdFileSize(indexName, &indexSize) && !ClearOfBadAreas(indexName, "the index", 0, indexSize))
+        return 0;
     unsigned char *index = (unsigned char *)LoadCdFile(indexName, &indexSize, &missing, report);
     if (!index) {
         if (missing && report)
@@ -635,6 +679,7 @@ static int PlanContainer(const char *cdName, const char *listDestination)
     if (!result && report)
         Damaged("%s is damaged: %s", indexName, reason);
     size_t count = result ? (size_t)indexSize / CFI_ENTRY_SIZE : 0;
+    uint64_t entryStart = 0;
     for (size_t entry = 0; entry < count; entry++) {
         uint32_t entrySize;
         if (!ReadIndexEntry(index, (size_t)indexSize, entry, name, &entrySize, reason, sizeof(reason))) {
@@ -650,6 +695,10 @@ static int PlanContainer(const char *cdName, const char *listDestination)
         FormatText(from, sizeof(from), "%s, entry %lu", cdName, (unsigned long)entry);
         if (!PlanDestination(from, destination))
             result = 0;
+        FormatText(from, sizeof(from), "entry %lu (%s)", (unsigned long)entry, destination);
+        if (report && !ClearOfBadAreas(cdName, from, entryStart, entrySize))
+            result = 0;
+        entryStart += entrySize;
         if (exitStatus == EXIT_WRITE)
             break;
     }
@@ -725,6 +774,8 @@ static int PlanInstallation(void)
         } else {
             sourceTotal += size;
             if (!(IsContainerSource(source) ? PlanContainer(cdName, destination) : PlanDestination(cdName, destination)))
+                result = 0;
+            if (report && !IsContainerSource(source) && !ClearOfBadAreas(cdName, destination, 0, size))
                 result = 0;
         }
         if (exitStatus == EXIT_WRITE)
@@ -937,6 +988,52 @@ static void ChooseLanguage(void)
             LanguageName(chosen, name, sizeof(name)));
 }
 
+static void NameDamaged(void *context, const char *name, int isDirectory, const uint64_t (*ranges)[2],
+                        int rangeCount)
+{
+    (void)context;
+    char text[REASON_SIZE] = "", shown[COPY_PATH_SIZE];
+    for (int i = 0; i < rangeCount && strlen(text) + 60 < sizeof(text); i++)
+        snprintf(text + strlen(text), sizeof(text) - strlen(text), "%s%llu-%llu", i ? ", " : "",
+                 (unsigned long long)ranges[i][0], (unsigned long long)ranges[i][1] - 1);
+    CopyText(shown, sizeof(shown), name);
+    for (char *p = shown; *p; p++)
+        *p = *p == '/' ? '\\' : *p;
+    if (isDirectory && options.mode == MODE_INSTALL && options.keepDamaged)
+        Say("warning: the directory %s of the image lies on a bad area of the mapfile (bytes %s)",
+            shown[0] ? shown : "(the root)", text);
+    else if (isDirectory)
+        Damaged("the directory %s of the image lies on a bad area of the mapfile (bytes %s): the names it "
+                "holds cannot be trusted", shown[0] ? shown : "(the root)", text);
+    else if (options.mode == MODE_TEST)
+        Damaged("%s lies on bad areas of the mapfile: bytes %s", shown, text);
+}
+
+/* The mapfile set against the image's directory records: test names every
+ * file of the image on a bad area now, before anything is read. */
+static int ReadDamageMap(void)
+{
+    char reason[REASON_SIZE];
+    if (!CdSourceIsImage()) {
+        Say("--mapfile goes with the image ddrescue wrote, and %s is a directory", options.cdPath);
+        return SetStatus(EXIT_USAGE);
+    }
+    if (!LoadDamageMap(options.mapfile, reason, sizeof(reason))) {
+        Say("cannot use the mapfile: %s", reason);
+        return SetStatus(EXIT_USAGE);
+    }
+    if (options.mode != MODE_LIST)
+        ForEachDamaged(NameDamaged, NULL);
+    /* install: the two files it is made from, the others as it plans them */
+    if (options.mode == MODE_INSTALL) {
+        int settingsClear = ClearOfBadAreas("DATA1\\QVX.INF", "it", 0, settingsLength);
+        int listClear = ClearOfBadAreas("DATA1\\FILELIST.WD", "it", 0, listLength);
+        if (!settingsClear || !listClear)
+            return 0;
+    }
+    return exitStatus == EXIT_DONE || options.mode != MODE_INSTALL;
+}
+
 static int SetInstallPath(const char *path)
 {
     char text[COPY_PATH_SIZE];
@@ -1022,6 +1119,12 @@ static int ParseArguments(int argc, char **argv)
                 return Usage("--memory needs the memory in KB, such as 16384");
             options.memoryKb = (unsigned long)kb;
             options.memoryGiven = 1;
+        } else if (OptionValue("--mapfile", argc, argv, &i, &value)) {
+            if (!value || !*value)
+                return Usage("--mapfile needs the mapfile ddrescue wrote with the CD image");
+            options.mapfile = value;
+        } else if (!strcmp(argv[i], "--keep-damaged")) {
+            options.keepDamaged = 1;
         } else if (argv[i][0] == '-' && argv[i][1]) {
             fprintf(stderr, "ttinstall: unknown option %s\n", argv[i]);
             return Usage(NULL);
@@ -1079,6 +1182,10 @@ int main(int argc, char **argv)
         return exitStatus;
     }
     ChooseLanguage();
+    if (options.mapfile && !ReadDamageMap()) {
+        CloseCdSource();
+        return exitStatus;
+    }
     if (options.mode == MODE_LIST)
         printf("language: %s\n", LanguageName(options.languageIndex, reason, sizeof(reason)));
     transferInput = (unsigned char *)malloc(TRANSFER_SIZE);
@@ -1124,6 +1231,11 @@ int main(int argc, char **argv)
     if (options.mode == MODE_INSTALL && done && isatty(1))
         printf("installed %lu files, %.1f MB, into %s in %.1f s\n", filesWritten,
                (double)bytesWritten / 1048576.0, options.gamePath, Seconds(&startTime, &now));
+    if (done && keptDamaged) {
+        Say("%d files from bad areas of the mapfile were installed as the image holds them", keptDamaged);
+        done = SetStatus(EXIT_DAMAGED);
+    }
+    FreeDamageMap();
     free(transferInput);
     free(transferOutput);
     free(settingsText);
