@@ -243,3 +243,69 @@ TEST(Ttinstall, ADamagedChunkIsNamedAndNeverInstalled)
   EXPECT_EQ(access((work + "/game/QVX.INF").c_str(), F_OK), -1);
   ExpectNothingAstray("damaged chunk");
 }
+
+/* The CD through the test drive (cddrive, FUSE): slow, with sectors that fail
+ * with EIO, and as a ddrescue image with its mapfile. test names every
+ * damaged file with the bytes lost and reads on; install stops at the first
+ * and leaves no partial file; with --mapfile nothing on a bad area is read
+ * (the drive's log has no failed read). */
+TEST(Ttinstall, ReadsADamagedDiscThroughTheTestDrive)
+{
+#ifndef CDDRIVE_PATH
+  GTEST_SKIP() << "no CD drive: cddrive is not built (libfuse3-dev)";
+#else
+  /* A mapfile whose one bad sector is the first of X.CFL (A.DAT's bytes
+   * follow its 8-byte header). */
+  const std::string badFirstSector =
+      "at=$(( $(grep -obUa aaaaaaaaaaaaaaaa cd.iso | head -n1 | cut -d: -f1) / 2048 * 2048 )) && "
+      "printf '0 +\\n0 %d +\\n%d 0x800 -\\n' $at $at >cd.map";
+  struct Row {
+    const char *name;
+    int image;              /* the drive presents cd.iso, not the directory */
+    std::string drive;      /* its options */
+    const char *command;    /* ttinstall's options and command, then the CD and DIR */
+    int status;
+    std::vector<const char *> messages;
+  } rows[] = {
+    { "slow drive", 0, "--speed 8x --access 20", "install", 0, {} },
+    { "bad sectors, test", 0, "--bad DATA1/X.CFL:0 --bad DATA1/ZEPH.BAT:0", "test", 1,
+      { "DATA1\\ZEPH.BAT is damaged: ZEPH.BAT, bytes 0-8 cannot be read (input/output error)",
+        "DATA1\\X.CFL is damaged: entry 0 (G1\\A.DAT), bytes 0-2047 cannot be read" } },
+    { "bad sectors, install", 0, "--bad DATA1/X.CFL:0", "install", 1, { "cannot read DATA1\\X.CFL" } },
+    { "bad sector of an image, test", 1, "--bad DATA1/X.CFL:2100", "test", 1,
+      { "entry 0 (G1\\A.DAT), bytes 2048-3026 cannot be read" } },
+    { "mapfile, test", 1, "--mapfile cd.map", "--mapfile cd.map test", 1,
+      { "DATA1\\X.CFL lies on bad areas of the mapfile: bytes 0-2047" } },
+    { "mapfile, install", 1, "--mapfile cd.map", "--mapfile cd.map install", 1,
+      { "entry 0 (G1\\A.DAT) lies on a bad area of the mapfile (bytes 0-2047): refused" } },
+    { "mapfile, --keep-damaged", 1, "", "--mapfile cd.map --keep-damaged install", 1,
+      { "installed as the image holds it" } },
+  };
+  std::string drive = work + "/drive";
+  for (const Row &row : rows) {
+    SCOPED_TRACE(row.name);
+    MakeCd(goodList, GoodEntries());
+    Shell("mkdir -p '" + drive + "' && cd '" + work + "' && xorriso -as mkisofs -quiet -iso-level 1 -o cd.iso cd "
+          "2>/dev/null && " + badFirstSector);
+    std::string mount = "cd '" + work + "' && '" CDDRIVE_PATH "' --error-time 5 --log drive.log " + row.drive +
+                        " " + (row.image ? "cd.iso" : "cd") + " drive";
+    if (system(mount.c_str()) != 0)
+      GTEST_SKIP() << "no CD drive: FUSE cannot mount here";
+    std::string cd = drive + (row.image ? "/cd.iso" : ""), errors, command = row.command;
+    if (command.find("cd.map") != std::string::npos)
+      command.replace(command.find("cd.map"), 6, "'" + work + "/cd.map'");
+    if (strstr(row.command, "install"))
+      cd += "' '" + work + "/game";
+    EXPECT_EQ(row.status, RunTtinstall(command + " '" + cd + "'", &errors)) << errors;
+    Shell("fusermount3 -u '" + drive + "'");
+    for (const char *message : row.messages)
+      EXPECT_NE(errors.find(message), std::string::npos) << message << "\n" << errors;
+    if (row.drive.find("--mapfile") != std::string::npos)
+      EXPECT_EQ(ReadText(work + "/drive.log").find(" eio "), std::string::npos) << "a bad area was read";
+    EXPECT_EQ(row.status == 0 || strstr(row.command, "--keep-damaged"),
+              access((work + "/game/QVX.INF").c_str(), F_OK) == 0);
+    Shell("cd '" + work + "' && find game -name '*.ttpart' >../parts.txt");
+    EXPECT_EQ(ReadText(work + "/../parts.txt"), "");
+  }
+#endif
+}

@@ -62,6 +62,7 @@ static dev_t g_imageDev;
 static ino_t g_imageIno;
 static char g_imageWarning[128]; /* libarchive's first warning on the image */
 static char g_imageCut[96];      /* how far a cut image goes */
+static int g_byRecords;          /* images read by their directory records alone */
 static struct ImageFile g_files[CD_MAX_IMAGE_FILES];
 static size_t g_fileCount;
 static struct CdHandle g_handles[CD_MAX_OPEN_FILES];
@@ -514,8 +515,40 @@ static int AddRecordedFiles(int fd)
   return 1;
 }
 
+/* The table from the image's own directory records alone: nothing but the
+ * volume descriptors and the directories is read. */
+static int OpenImageByRecords(char *reason, size_t reasonSize)
+{
+  int fd = open(g_imagePath, O_RDONLY | O_CLOEXEC);
+  if (fd < 0)
+    return RefuseErrno(reason, reasonSize, "unreadable: ", errno);
+  struct stat st;
+  uint64_t volume;
+  int result = fstat(fd, &st) == 0 && HasIsoSignature(fd);
+  if (!result) {
+    Refuse(reason, reasonSize, "not a directory or a CD image");
+  } else {
+    g_imageDev = st.st_dev;
+    g_imageIno = st.st_ino;
+    char why[160];
+    result = ReadIsoDirectory(PreadImage, &fd, AddRecordedFile, NULL, &volume, why, sizeof why);
+    if (!result)
+      Refuse(reason, reasonSize, "damaged CD image: %s", why);
+    else if ((uint64_t)st.st_size < volume)
+      snprintf(g_imageCut, sizeof g_imageCut, "the CD image is cut short (%llu of %llu bytes)",
+               (unsigned long long)st.st_size, (unsigned long long)volume);
+  }
+  close(fd);
+  return result;
+}
+
 static int OpenImage(char *reason, size_t reasonSize)
 {
+  g_fileCount = 0;
+  g_imageWarning[0] = 0;
+  g_imageCut[0] = 0;
+  if (g_byRecords)
+    return OpenImageByRecords(reason, reasonSize);
   int fd;
   struct archive *a = StartImage(&fd, reason, reasonSize);
   if (!a)
@@ -706,6 +739,11 @@ int CdWalkImage(IsoFileVisit visit, void *context, uint64_t *imageBytes, uint64_
   result = result && ReadIsoDirectory(PreadImage, &fd, visit, context, volumeBytes, reason, reasonSize);
   close(fd);
   return result;
+}
+
+void CdReadImagesByRecords(int on)
+{
+  g_byRecords = on;
 }
 
 int CdLastFailure(void)

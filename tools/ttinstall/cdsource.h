@@ -31,6 +31,11 @@
  * once here, for its table of files. */
 int OpenCdSource(const char *path, char *reason, size_t reasonSize);
 
+/* With on set, an image opened after it is read by its own directory
+ * records and its files by their extents, without libarchive, whose reads
+ * ahead would reach into areas a mapfile says are bad. Primary names only. */
+void CdReadImagesByRecords(int on);
+
 /* Closes the open files and the CD. */
 void CloseCdSource(void);
 

@@ -511,10 +511,11 @@ static int CopyContainer(const char *cdName, char *destination)
         int whole;
         if (!ReadPort(&reader, header, CFL_HEADER_SIZE)) {
             whole = 0;
-            if (reader.failed && ReadOnPast(&reader, NULL)) {
-                result = Damaged("%s is damaged: entry %lu (%s) lies in bytes that cannot be read", cdName,
-                                 (unsigned long)entry, destination);
+            char where[COPY_PATH_SIZE + 40];
+            FormatText(where, sizeof(where), "entry %lu (%s)", (unsigned long)entry, destination);
+            if (reader.failed && ReadOnPast(&reader, where)) {
                 entryStart += entrySize;
+                result = 0;
                 continue;
             }
             if (reader.failed) {
@@ -1173,6 +1174,7 @@ int main(int argc, char **argv)
     if (status != EXIT_DONE)
         return status;
     char reason[REASON_SIZE];
+    CdReadImagesByRecords(options.mapfile != NULL);
     if (!OpenCdSource(options.cdPath, reason, sizeof(reason))) {
         Say("cannot read the CD %s: %s", options.cdPath, reason);
         return EXIT_NO_CD;
