@@ -470,6 +470,9 @@ static int AddImageEntry(struct archive_entry *entry, uint32_t number, int warne
   return 1;
 }
 
+/* Bytes of the image at a byte of it, for the reads that go by its own
+ * directory records and extents rather than through libarchive: context
+ * is the image's descriptor. */
 static long PreadImage(void *context, void *buffer, size_t count, uint64_t at)
 {
   return (long)pread(*(int *)context, buffer, count, (off_t)at);
@@ -816,7 +819,7 @@ static ssize_t ReadAtByte(struct CdHandle *h, void *buffer, size_t count, uint64
     const IsoExtent *e = &h->extents[i];
     if (at < start + e->size) {
       uint64_t left = start + e->size - at;
-      return pread(h->fd, buffer, count < left ? count : (size_t)left, (off_t)(e->offset + at - start));
+      return PreadImage(&h->fd, buffer, count < left ? count : (size_t)left, e->offset + at - start);
     }
     start += e->size;
   }
