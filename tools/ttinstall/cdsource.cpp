@@ -533,7 +533,7 @@ static int OpenImageByRecords(char *reason, size_t reasonSize)
   } else {
     g_imageDev = st.st_dev;
     g_imageIno = st.st_ino;
-    char why[160];
+    char why[160] = "more files than the table holds";
     result = ReadIsoDirectory(PreadImage, &fd, AddRecordedFile, NULL, &volume, why, sizeof why);
     if (!result)
       Refuse(reason, reasonSize, "damaged CD image: %s", why);
