@@ -54,6 +54,26 @@ static int ReadAt(IsoRead read, void *context, unsigned char *buffer, size_t cou
     return 1;
 }
 
+/* Whether a record's Rock Ridge entries (the System Use area after its
+ * name) make it something other than a file: a symbolic link (SL) or a
+ * POSIX file mode (PX) of another type. The primary record of such a name
+ * holds no data of its own. */
+static int IsRockRidgeOther(const unsigned char *record, unsigned length)
+{
+    unsigned at = 33 + record[32] + (record[32] % 2 == 0);
+    while (at + 4 <= length) {
+        unsigned size = record[at + 2];
+        if (size < 4 || at + size > length)
+            break;
+        if (record[at] == 'S' && record[at + 1] == 'L')
+            return 1;
+        if (record[at] == 'P' && record[at + 1] == 'X' && size >= 12 && (Le32(record + at + 4) & 0170000) != 0100000)
+            return 1;
+        at += size;
+    }
+    return 0;
+}
+
 int ReadIsoDirectory(IsoRead read, void *readContext, IsoFileVisit visit, void *context,
                      uint64_t *volumeBytes, char *reason, size_t reasonSize)
 {
@@ -144,8 +164,8 @@ int ReadIsoDirectory(IsoRead read, void *readContext, IsoFileVisit visit, void *
                 memcpy(next->path, path, sizeof(path));
                 continue;
             }
-            if (flags & 0x04)
-                continue;   /* an associated file */
+            if ((flags & 0x04) || IsRockRidgeOther(record, length))
+                continue;   /* an associated file, a link */
             if (size) {
                 if (extentCount < ISO_MAX_EXTENTS) {
                     extents[extentCount].offset = offset;
