@@ -189,8 +189,10 @@ TEST(Ttinstall, HostileCdsAreRefusedAndWriteNothingOutside)
   EXPECT_NE(errors.find("symbolic link"), std::string::npos) << errors;
   ExpectNothingAstray("linked G1");
 
-  /* Usage faults are found before the CD is read. */
-  for (const char *arguments : { "install cd ''", "install '' game", "--language Klingon test none", "--memory -1 test cd" })
+  /* Usage faults are found before the CD is read (strtoul takes the memory
+   * as 1). */
+  for (const char *arguments : { "install cd ''", "install '' game", "--language Klingon test none",
+                                 "--memory -18446744073709551615 test cd" })
     EXPECT_EQ(2, RunTtinstall(arguments, &errors)) << arguments << "\n" << errors;
 }
 
