@@ -68,6 +68,7 @@ tt_install_deps() {
   /usr/bin/python3 -c 'import PIL' >/dev/null 2>&1 || need=1
   dpkg -s libclang-rt-14-dev >/dev/null 2>&1 || need=1
   [ -f /usr/include/archive.h ] || need=1
+  [ -f /usr/include/fuse3/fuse.h ] && command -v fusermount3 >/dev/null 2>&1 || need=1
   [ "$need" = 1 ] || return 0
   if [ "$(id -u)" != 0 ]; then
     echo "missing packages; run as root once so that apt-get can install them" >&2
@@ -88,7 +89,7 @@ tt_install_deps() {
     g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 \
     cmake make g++ clang libclang-rt-14-dev googletest libgtest-dev \
     xvfb x11-apps x11-utils imagemagick python3 python3-pil fonts-dejavu-core \
-    xauth procps xorriso libarchive-dev nasm dosbox >/dev/null
+    xauth procps xorriso libarchive-dev nasm dosbox libfuse3-dev fuse3 pkg-config >/dev/null
 }
 
 # The Wine loader and server for the test architecture. Debian's /usr/bin/wine
@@ -199,6 +200,21 @@ tt_make_prefix() {
   export WINEPREFIX=$dir
   export WINELOADER=$(tt_wine_loader)
 }
+
+# tt_cddrive_mount SOURCE MOUNTPOINT [OPTION]...: presents SOURCE (a CD
+# directory or an image) through the test CD drive (build/native/bin/cddrive,
+# see its --help); returns once mounted. 1 with one line saying why the drive
+# cannot mount here (not built, no /dev/fuse, not root, the mount refused).
+tt_cddrive_mount() {
+  local bin=$TT_BUILD/native/bin/cddrive err
+  [ -x "$bin" ] || { echo "no CD drive: cddrive is not built (libfuse3-dev)"; return 1; }
+  [ -c /dev/fuse ] || { echo "no CD drive: no /dev/fuse here"; return 1; }
+  [ "$(id -u)" = 0 ] || { echo "no CD drive: FUSE mounts need root here"; return 1; }
+  mkdir -p "$2"
+  err=$("$bin" "$@" 2>&1) || { echo "no CD drive: ${err%%$'\n'*}"; return 1; }
+}
+
+tt_cddrive_unmount() { fusermount3 -u "$1" 2>/dev/null || umount -l "$1" 2>/dev/null; return 0; }
 
 # Starts the wineserver that every program of the run shares, and Wine's own
 # system processes with it. They must not be started by a program under test:

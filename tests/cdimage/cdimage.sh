@@ -87,6 +87,13 @@ cue)
       fi
     done
   done
+  # A mapfile's positions would be bytes of raw sectors: refused as bad usage.
+  "$ttinstall" --mapfile /dev/null test "$cue" >"$work/mapfile.test" 2>&1; status=$?
+  if [ "$status" = 2 ] && grep -q 'BIN/CUE image' "$work/mapfile.test"; then
+    echo "ok: --mapfile with the cue refused"
+  else
+    cat "$work/mapfile.test"; echo "FAIL: --mapfile with the cue answered $status"; failures=1
+  fi
   [ "$failures" = 0 ]
   ;;
 refused)

@@ -148,12 +148,15 @@ TEST(CdSource, DirectoryImageAndDamagedImages)
 
   /* sound: every file reads back; otherwise refused at the open, or some
    * file fails with a reason and none reads back wrong */
-  struct Row { std::string path; int image, sound, mastered; };
+  struct Row { std::string path; int image, sound, mastered, byRecords; };
   const Row rows[] = {
     {cd, 0, 1, 0}, {iso, 1, 1, 1}, {work + "/notacd.bin", 1, 0, 0}, {work + "/missing", 0, 0, 0},
     {work + "/head.iso", 1, 0, 1}, {work + "/cut.iso", 1, 0, 1},
     {work + "/cd.cue", 1, 1, 1}, {work + "/iso.cue", 1, 1, 1}, {work + "/bare.bin", 1, 1, 1},
     {work + "/damaged.bin", 1, 0, 1}, {work + "/raw-cut.bin", 1, 0, 1},
+    /* the image by its own directory records, as with a mapfile */
+    {iso, 1, 1, 1, 1}, {work + "/cut.iso", 1, 0, 1, 1},
+    {work + "/cd.cue", 1, 1, 1, 1}, {work + "/raw-cut.bin", 1, 0, 1, 1},
   };
   char reason[160];
   for (const Row &row : rows) {
@@ -161,7 +164,10 @@ TEST(CdSource, DirectoryImageAndDamagedImages)
     if (row.mastered && !haveXorriso)
       continue;
     reason[0] = 0;
+    CdReadImagesByRecords(row.byRecords);
     int opened = OpenCdSource(row.path.c_str(), reason, sizeof reason);
+    /* cut inside a file, the image's directory is all there */
+    EXPECT_TRUE(opened || row.path != work + "/cut.iso") << reason;
     if (!row.sound) {
       int failures = !opened;
       EXPECT_TRUE(opened || reason[0]);

@@ -107,9 +107,9 @@ static void MakeCd(const std::string &list, const std::vector<Entry> &entries)
   WriteText(work + "/outside/KEEP", "keep");
 }
 
-static int RunTtinstall(const std::string &arguments, std::string *errors)
+static int RunTtinstall(const std::string &arguments, std::string *errors, const std::string &as = "")
 {
-  std::string command = "'" TTINSTALL_PATH "' " + arguments + " >'" + work + "/stdout.txt' 2>'" + work + "/stderr.txt'";
+  std::string command = as + "'" TTINSTALL_PATH "' " + arguments + " >'" + work + "/stdout.txt' 2>'" + work + "/stderr.txt'";
   int status = system(command.c_str());
   *errors = ReadText(work + "/stderr.txt");
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -145,6 +145,7 @@ TEST(Ttinstall, HostileCdsAreRefusedAndWriteNothingOutside)
     int status;
     const char *message;
     const char *emptied;   /* a file of the CD made empty */
+    const char *shell;     /* run in work/ after the CD is written */
     const char *cue;       /* installing from IMAGE.CUE of this text, beside ten empty sectors */
   } cases[] = {
     { "entry that climbs", goodList, { { "..\\..\\X", 0, Bytes(4, 'x') } }, 1, "unsafe name" },
@@ -154,20 +155,34 @@ TEST(Ttinstall, HostileCdsAreRefusedAndWriteNothingOutside)
     { "overlong list line", std::string(10000, 'L') + ",X\r\n" + goodList, GoodEntries(), 0, "too long" },
     { "empty index", goodList, GoodEntries(), 1, "X.CFI is damaged: index is empty", "X.CFI" },
     { "a file missing", std::string(goodList) + "NONE.DAT,NONE.DAT\r\n", GoodEntries(), 1, "NONE.DAT is missing" },
-    { "cue naming a missing file", goodList, GoodEntries(), 3, "names \"NONE.BIN\", which is missing", nullptr,
+    { "cue naming a missing file", goodList, GoodEntries(), 3, "names \"NONE.BIN\", which is missing", nullptr, nullptr,
       "FILE \"NONE.BIN\" BINARY\r\n  TRACK 01 MODE1/2352\r\n    INDEX 01 00:00:00\r\n" },
-    { "cue naming a device", goodList, GoodEntries(), 3, "which is not a regular file", nullptr,
+    { "cue naming a device", goodList, GoodEntries(), 3, "which is not a regular file", nullptr, nullptr,
       "FILE \"/dev/zero\" BINARY\n  TRACK 01 MODE1/2352\n    INDEX 01 00:00:00\n" },
-    { "bin cut short", goodList, GoodEntries(), 3, "cut short: \"IMAGE.BIN\" holds 23520 bytes", nullptr,
+    { "bin cut short", goodList, GoodEntries(), 3, "cut short: \"IMAGE.BIN\" holds 23520 bytes", nullptr, nullptr,
       "FILE \"IMAGE.BIN\" BINARY\n TRACK 01 MODE1/2352\n INDEX 01 00:00:00\n TRACK 02 AUDIO\n INDEX 00 00:20:00\n"
       " INDEX 01 00:22:00\n" },
-    { "cue with no data track", goodList, GoodEntries(), 3, "no data track", nullptr,
+    { "cue with no data track", goodList, GoodEntries(), 3, "no data track", nullptr, nullptr,
       "FILE \"IMAGE.BIN\" BINARY\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n" },
+    { "file on a game directory", "ZEPH.BAT,g1.\r\n" + std::string(goodList), GoodEntries(), 1, "G1 is a directory" },
+    { "file and directory", "ZEPH.BAT,FOO\r\nLANGUAGE\\README.TXT,Foo\\BAR\r\n", GoodEntries(), 1, "cannot both" },
+    { "leaf of 250 bytes", "ZEPH.BAT," + std::string(250, 'L') + "\r\n", GoodEntries(), 0, "" },
+    { "leaf of 400 UTF-8 bytes", "ZEPH.BAT," + std::string(200, '\xE9') + "\r\n", GoodEntries(), 1, "400 bytes" },
+    { "name Windows refuses", "ZEPH.BAT,A<B.BAT\r\n", GoodEntries(), 1, "character <" },
+    { "names differing in case", goodList, GoodEntries(), 4, "\"zeph.bat\" and \"Zeph.Bat\"", nullptr,
+      "touch game/zeph.bat game/Zeph.Bat" },
+    { "no directory for the CD's language", goodList, GoodEntries(), 0, "Spanish is installed", nullptr,
+      "mv cd/DATA1/ENGLISH cd/DATA1/SPANISH && mkdir cd/DATA1/JAPANESE" },
+    { "image cut inside the files", goodList, GoodEntries(), 1, "cut short", nullptr,
+      "xorriso -as mkisofs -quiet -iso-level 1 -o cd.iso cd 2>/dev/null && rm -r cd && mv cd.iso cd && "
+      "truncate -s $(($(grep -obUa aaaaaaaaaaaaaaaa cd | head -n1 | cut -d: -f1) + 100)) cd" },
   };
   for (const Case &c : cases) {
     MakeCd(c.list, c.entries);
     if (c.emptied)
       WriteText(work + "/cd/DATA1/" + c.emptied, "");
+    if (c.shell)
+      Shell("cd '" + work + "' && " + c.shell);
     std::string cd = work + "/cd";
     if (c.cue) {
       WriteText(cd + "/IMAGE.CUE", c.cue);
@@ -175,6 +190,8 @@ TEST(Ttinstall, HostileCdsAreRefusedAndWriteNothingOutside)
       cd += "/IMAGE.CUE";
     }
     std::string errors;
+    /* test writes nothing: what only the game directory refuses is install's alone */
+    EXPECT_EQ(c.status == 4 ? 0 : c.status, RunTtinstall("test '" + cd + "'", &errors)) << c.name << "\n" << errors;
     EXPECT_EQ(c.status, RunTtinstall("install '" + cd + "' '" + work + "/game'", &errors)) << c.name << "\n" << errors;
     EXPECT_NE(errors.find(c.message), std::string::npos) << c.name << ": " << errors;
     ExpectNothingAstray(c.name);
@@ -188,6 +205,22 @@ TEST(Ttinstall, HostileCdsAreRefusedAndWriteNothingOutside)
   EXPECT_EQ(4, RunTtinstall("install '" + work + "/cd' '" + work + "/game'", &errors)) << errors;
   EXPECT_NE(errors.find("symbolic link"), std::string::npos) << errors;
   ExpectNothingAstray("linked G1");
+
+  /* Usage faults are found before the CD is read (strtoul takes the memory
+   * as 1). */
+  for (const char *arguments : { "install cd ''", "install '' game", "--language Klingon test none",
+                                 "--memory -18446744073709551615 test cd" })
+    EXPECT_EQ(2, RunTtinstall(arguments, &errors)) << arguments << "\n" << errors;
+
+  /* One file of the CD its reader may not open: the CD's owner must act, a
+   * better copy would not help (root reads anything: run as nobody). */
+  if (geteuid() == 0 && system("command -v setpriv >/dev/null") == 0) {
+    MakeCd(goodList, GoodEntries());
+    Shell("chmod -R a+rX '" + work + "' && chmod 000 '" + work + "/cd/DATA1/ZEPH.BAT'");
+    EXPECT_EQ(3, RunTtinstall("test '" + work + "/cd'", &errors, "setpriv --reuid=65534 --regid=65534 --clear-groups "))
+        << errors;
+    EXPECT_NE(errors.find("permission denied"), std::string::npos) << errors;
+  }
 }
 
 /* A full disk and a read-only directory, on file systems of their own. */
@@ -295,4 +328,70 @@ TEST(Ttinstall, DosboxConfigurationsMountTheDirectoryAboveTheGame)
   std::string errors;
   EXPECT_EQ(0, RunTtinstall("install --dosbox '" + work + "/game/dos.conf' '" + work + "/cd' '" + work + "/game/dos/tango'",
                             &errors)) << errors;
+}
+
+/* The CD through the test drive (cddrive, FUSE): slow, with sectors that fail
+ * with EIO, and as a ddrescue image with its mapfile. test names every
+ * damaged file with the bytes lost and reads on; install stops at the first
+ * and leaves no partial file; with --mapfile nothing on a bad area is read
+ * (the drive's log has no failed read). */
+TEST(Ttinstall, ReadsADamagedDiscThroughTheTestDrive)
+{
+#ifndef CDDRIVE_PATH
+  GTEST_SKIP() << "no CD drive: cddrive is not built (libfuse3-dev)";
+#else
+  /* A mapfile whose one bad sector is the first of X.CFL (A.DAT's bytes
+   * follow its 8-byte header). */
+  const std::string badFirstSector =
+      "at=$(( $(grep -obUa aaaaaaaaaaaaaaaa cd.iso | head -n1 | cut -d: -f1) / 2048 * 2048 )) && "
+      "printf '0 +\\n0 %d +\\n%d 0x800 -\\n' $at $at >cd.map";
+  struct Row {
+    const char *name;
+    int image;              /* the drive presents cd.iso, not the directory */
+    std::string drive;      /* its options */
+    const char *command;    /* ttinstall's options and command, then the CD and DIR */
+    int status;
+    std::vector<const char *> messages;
+  } rows[] = {
+    { "slow drive", 0, "--speed 8x --access 20", "install", 0, {} },
+    { "bad sectors, test", 0, "--bad DATA1/X.CFL:0 --bad DATA1/ZEPH.BAT:0", "test", 1,
+      { "DATA1\\ZEPH.BAT is damaged: ZEPH.BAT, bytes 0-8 cannot be read (input/output error)",
+        "DATA1\\X.CFL is damaged: entry 0 (G1\\A.DAT), bytes 0-2047 cannot be read" } },
+    { "bad sectors, install", 0, "--bad DATA1/X.CFL:0", "install", 1, { "cannot read DATA1\\X.CFL" } },
+    { "bad sector of an image, test", 1, "--bad DATA1/X.CFL:2100", "test", 1,
+      { "entry 0 (G1\\A.DAT), bytes 2048-3026 cannot be read" } },
+    { "mapfile, test", 1, "--mapfile cd.map", "--mapfile cd.map test", 1,
+      { "DATA1\\X.CFL lies on bad areas of the mapfile: bytes 0-2047" } },
+    { "mapfile, install", 1, "--mapfile cd.map", "--mapfile cd.map install", 1,
+      { "entry 0 (G1\\A.DAT) lies on a bad area of the mapfile (bytes 0-2047): refused" } },
+    { "mapfile, --keep-damaged", 1, "", "--mapfile cd.map --keep-damaged install", 1,
+      { "installed as the image holds it" } },
+  };
+  std::string drive = work + "/drive";
+  for (const Row &row : rows) {
+    SCOPED_TRACE(row.name);
+    MakeCd(goodList, GoodEntries());
+    Shell("mkdir -p '" + drive + "' && cd '" + work + "' && xorriso -as mkisofs -quiet -iso-level 1 -o cd.iso cd "
+          "2>/dev/null && " + badFirstSector);
+    std::string mount = "cd '" + work + "' && '" CDDRIVE_PATH "' --error-time 5 --log drive.log " + row.drive +
+                        " " + (row.image ? "cd.iso" : "cd") + " drive";
+    if (system(mount.c_str()) != 0)
+      GTEST_SKIP() << "no CD drive: FUSE cannot mount here";
+    std::string cd = drive + (row.image ? "/cd.iso" : ""), errors, command = row.command;
+    if (command.find("cd.map") != std::string::npos)
+      command.replace(command.find("cd.map"), 6, "'" + work + "/cd.map'");
+    if (strstr(row.command, "install"))
+      cd += "' '" + work + "/game";
+    EXPECT_EQ(row.status, RunTtinstall(command + " '" + cd + "'", &errors)) << errors;
+    Shell("fusermount3 -u '" + drive + "'");
+    for (const char *message : row.messages)
+      EXPECT_NE(errors.find(message), std::string::npos) << message << "\n" << errors;
+    if (row.drive.find("--mapfile") != std::string::npos)
+      EXPECT_EQ(ReadText(work + "/drive.log").find(" eio "), std::string::npos) << "a bad area was read";
+    EXPECT_EQ(row.status == 0 || strstr(row.command, "--keep-damaged"),
+              access((work + "/game/QVX.INF").c_str(), F_OK) == 0);
+    Shell("cd '" + work + "' && find game -name '*.ttpart' >../parts.txt");
+    EXPECT_EQ(ReadText(work + "/../parts.txt"), "");
+  }
+#endif
 }

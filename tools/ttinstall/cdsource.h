@@ -17,6 +17,8 @@
 #ifndef TT_CDSOURCE_H
 #define TT_CDSOURCE_H
 
+#include "tools/ttinstall/isodir.h"
+
 #include <stddef.h>
 #include <stdint.h>
 
@@ -31,11 +33,20 @@
  * once here, for its table of files. */
 int OpenCdSource(const char *path, char *reason, size_t reasonSize);
 
+/* With on set, an image opened after it is read by its own directory
+ * records and its files by their extents, without libarchive, whose reads
+ * ahead would reach into areas a mapfile says are bad. Primary names only. */
+void CdReadImagesByRecords(int on);
+
 /* Closes the open files and the CD. */
 void CloseCdSource(void);
 
 /* 1 when the open CD is an image file. */
 int CdSourceIsImage(void);
+
+/* 1 when that image is a BIN/CUE image (its ISO 9660 bytes are the user
+ * data of its data track). */
+int CdSourceIsTrackImage(void);
 
 /* 1 with *size when a regular file of that name is on the CD. */
 int CdFileSize(const char *name, uint64_t *size);
@@ -51,5 +62,33 @@ long CdReadFile(int handle, void *buffer, size_t count, char *reason, size_t rea
 
 /* Closes a handle from CdOpenFile; other values are ignored. */
 void CdCloseFile(int handle);
+
+/* After CdReadFile failed on a read error: finds the unreadable bytes from
+ * the file's next one on, reading each 2048-byte sector once (a drive is
+ * slow to fail a sector, and a bad area is not made better by asking
+ * again). 1 with the area in *from and *to (bytes of the file, to
+ * exclusive; the file then reads on after it); 0 when nothing from there
+ * fails. A file of an image is read on by its extents in the image. */
+int CdSkipUnreadable(int handle, uint64_t *from, uint64_t *to);
+
+/* Moves a file forward to byte position of it without reading what lies
+ * between (a file of an image is then read by its extents). 1 done. */
+int CdSeekFile(int handle, uint64_t position);
+
+/* The open image's own directory records, walked (isodir.h), with its size
+ * and the size its volume descriptor gives it. 0 with a reason. */
+int CdWalkImage(IsoFileVisit visit, void *context, uint64_t *imageBytes, uint64_t *volumeBytes,
+                char *reason, size_t reasonSize);
+
+/* 1 when a directory of that name is on the CD. */
+int CdDirectoryExists(const char *name);
+
+/* What the last failure of CdOpenFile, CdReadFile or CdFileSize was, for
+ * what the user must do about it: the name is not on the CD (or not one it
+ * can have), permission is refused (the CD's files need another owner or
+ * mode), or the data is damaged or unreadable (an I/O error, a file or an
+ * image that ends early: a better copy of the disc is needed). */
+enum { CD_FAILED_MISSING = 1, CD_FAILED_ACCESS, CD_FAILED_DAMAGED };
+int CdLastFailure(void);
 
 #endif

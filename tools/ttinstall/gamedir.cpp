@@ -7,19 +7,48 @@
 #include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <stdio.h>
 #include <string.h>
 #include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-enum { NAME_SIZE = 1024, MAX_DEPTH = 130 };
+enum { NAME_SIZE = 1024, MAX_DEPTH = 130, HOST_NAME_MAX_BYTES = 255, MAX_SYNCED = 32 };
+
+/* The name a file is written under beside its final one: short and fixed,
+ * so that a final name of up to 255 bytes still fits, and so that a signal
+ * handler needs nothing but the directory to remove it. */
+static const char partName[] = ".ttpart";
 
 static int gameDirectory = -1;
 static int fileDirectory = -1;     /* the directory of the file being written */
 static int fileDescriptor = -1;
 static char fileName[NAME_SIZE];   /* its final name there */
-static char partName[NAME_SIZE];   /* and the name it is written under */
+/* fileDirectory while partName in it is the partial file: set and cleared
+ * with the signals blocked, read by the signal handler. */
+static volatile sig_atomic_t partDirectory = -1;
+/* The directories files were renamed into, synced once at the end. */
+static int synced[MAX_SYNCED];
+static int syncedCount;
+
+/* The signals ttinstall ends on, held while partDirectory and the partial
+ * file change together. */
+static void HoldSignals(sigset_t *previous)
+{
+    sigset_t held;
+    sigemptyset(&held);
+    sigaddset(&held, SIGINT);
+    sigaddset(&held, SIGTERM);
+    sigaddset(&held, SIGHUP);
+    sigaddset(&held, SIGQUIT);
+    sigprocmask(SIG_BLOCK, &held, previous);
+}
+
+static void ReleaseSignals(const sigset_t *previous)
+{
+    sigprocmask(SIG_SETMASK, previous, NULL);
+}
 
 static int Fail(char *reason, size_t reasonSize, const char *what, int error)
 {
@@ -80,26 +109,38 @@ static int HostComponent(const char *from, size_t length, char *to, size_t size)
 }
 
 /* The name under which directory holds wanted in any case (ASCII letters
- * folded, as for the names the CD has): the exact name first. 0 when none. */
-static int FindExistingName(int directory, const char *wanted, char *found, size_t size)
+ * folded, as for the names the CD has): the exact name first. 0 when none;
+ * -1 with the reason when two names there differ only in case, since
+ * Windows and DOS take both for the one name and which of them would be
+ * replaced would depend on the order of the directory. */
+static int FindExistingName(int directory, const char *wanted, char *found, size_t size,
+                            char *reason, size_t reasonSize)
 {
-    struct stat status;
-    if (fstatat(directory, wanted, &status, AT_SYMLINK_NOFOLLOW) == 0)
-        return CopyText(found, size, wanted);
     int copy = dup(directory);
     DIR *listing = copy >= 0 ? fdopendir(copy) : NULL;
     if (!listing) {
         if (copy >= 0)
             close(copy);
-        return 0;
+        struct stat status;
+        return fstatat(directory, wanted, &status, AT_SYMLINK_NOFOLLOW) == 0 && CopyText(found, size, wanted);
     }
     rewinddir(listing);   /* the copy shares its offset with every earlier scan */
-    int result = 0;
-    for (struct dirent *entry; !result && (entry = readdir(listing)) != NULL;)
-        if (strcasecmp(entry->d_name, wanted) == 0)
-            result = CopyText(found, size, entry->d_name);
+    int matches = 0;
+    char first[NAME_SIZE] = "";
+    for (struct dirent *entry; (entry = readdir(listing)) != NULL;) {
+        if (strcasecmp(entry->d_name, wanted) != 0)
+            continue;
+        if (++matches == 2) {
+            FormatText(reason, reasonSize, "both \"%s\" and \"%s\" are there, one name to Windows and DOS; "
+                       "remove or rename one", first, entry->d_name);
+            break;
+        }
+        CopyText(first, sizeof(first), entry->d_name);
+    }
     closedir(listing);
-    return result;
+    if (matches > 1)
+        return -1;
+    return matches && CopyText(found, size, first);
 }
 
 /* The components of a name in Windows form, "." and ".." resolved in the
@@ -143,8 +184,13 @@ static int SplitName(const char *name, char components[][NAME_SIZE], int *count,
 static int EnterDirectory(int parent, const char *component, const char *name,
                           char *reason, size_t reasonSize)
 {
-    char existing[NAME_SIZE];
-    if (!FindExistingName(parent, component, existing, sizeof(existing))) {
+    char existing[NAME_SIZE], why[2 * NAME_SIZE];
+    int known = FindExistingName(parent, component, existing, sizeof(existing), why, sizeof(why));
+    if (known < 0) {
+        FormatText(reason, reasonSize, "%s: %s", name, why);
+        return -1;
+    }
+    if (!known) {
         if (mkdirat(parent, component, 0777) != 0 && errno != EEXIST)
             return Fail(reason, reasonSize, name, errno), -1;
         CopyText(existing, sizeof(existing), component);
@@ -212,6 +258,9 @@ int OpenGameDirectory(const char *path, char *reason, size_t reasonSize)
 void CloseGameDirectory(void)
 {
     AbandonGameFile();
+    for (int i = 0; i < syncedCount; i++)
+        close(synced[i]);
+    syncedCount = 0;
     if (gameDirectory >= 0)
         close(gameDirectory);
     gameDirectory = -1;
@@ -230,11 +279,17 @@ int MakeGameSubdirectory(const char *name, char *reason, size_t reasonSize)
 int BeginGameFile(const char *name, char *reason, size_t reasonSize)
 {
     AbandonGameFile();
-    char leaf[NAME_SIZE];
+    char leaf[NAME_SIZE], why[2 * NAME_SIZE];
     fileDirectory = OpenParentOf(name, leaf, sizeof(leaf), 0, reason, reasonSize);
     if (fileDirectory < 0)
         return 0;
-    if (!FindExistingName(fileDirectory, leaf, fileName, sizeof(fileName)))
+    int known = FindExistingName(fileDirectory, leaf, fileName, sizeof(fileName), why, sizeof(why));
+    if (known < 0) {
+        FormatText(reason, reasonSize, "%s: %s", name, why);
+        AbandonGameFile();
+        return 0;
+    }
+    if (!known)
         CopyText(fileName, sizeof(fileName), leaf);
     struct stat status;
     if (fstatat(fileDirectory, fileName, &status, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(status.st_mode)) {
@@ -242,17 +297,21 @@ int BeginGameFile(const char *name, char *reason, size_t reasonSize)
         AbandonGameFile();
         return 0;
     }
-    FormatText(partName, sizeof(partName), ".%s.ttpart", fileName);
-    if (strlen(partName) + 1 >= sizeof(partName) || strlen(fileName) > 250) {
+    if (strlen(fileName) > HOST_NAME_MAX_BYTES) {
         Fail(reason, reasonSize, name, ENAMETOOLONG);
         AbandonGameFile();
         return 0;
     }
     unlinkat(fileDirectory, partName, 0);   /* left by a run that was killed */
+    sigset_t previous;
+    HoldSignals(&previous);
     fileDescriptor = openat(fileDirectory, partName, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    int error = errno;
+    if (fileDescriptor >= 0)
+        partDirectory = fileDirectory;
+    ReleaseSignals(&previous);
     if (fileDescriptor < 0) {
-        Fail(reason, reasonSize, name, errno);
-        partName[0] = '\0';
+        Fail(reason, reasonSize, name, error);
         AbandonGameFile();
         return 0;
     }
@@ -273,19 +332,66 @@ int WriteGameFile(const unsigned char *bytes, size_t count, char *reason, size_t
     return 1;
 }
 
+/* Keeps the directory of a renamed file for the sync at the end; a
+ * directory kept already, or one past the room kept, is synced now or not
+ * again. */
+static int KeepForSync(int directory)
+{
+    struct stat status, other;
+    if (fstat(directory, &status) != 0)
+        return 0;
+    for (int i = 0; i < syncedCount; i++)
+        if (fstat(synced[i], &other) == 0 && other.st_dev == status.st_dev && other.st_ino == status.st_ino)
+            return 1;
+    if (syncedCount == MAX_SYNCED)
+        return fsync(directory) == 0;
+    int copy = dup(directory);
+    if (copy < 0)
+        return fsync(directory) == 0;
+    synced[syncedCount++] = copy;
+    return 1;
+}
+
 int FinishGameFile(char *reason, size_t reasonSize)
 {
-    int closed = close(fileDescriptor);
-    fileDescriptor = -1;
-    if (closed != 0 || renameat(fileDirectory, partName, fileDirectory, fileName) != 0) {
+    /* On disk before its name says it is whole: after a power loss a renamed
+     * file could otherwise be empty under its final name. */
+    if (fsync(fileDescriptor) != 0) {
         Fail(reason, reasonSize, fileName, errno);
         AbandonGameFile();
         return 0;
     }
-    partName[0] = '\0';
+    int closed = close(fileDescriptor);
+    fileDescriptor = -1;
+    sigset_t previous;
+    HoldSignals(&previous);
+    int renamed = closed == 0 && renameat(fileDirectory, partName, fileDirectory, fileName) == 0;
+    int error = errno;
+    if (renamed)
+        partDirectory = -1;
+    ReleaseSignals(&previous);
+    if (!renamed || !KeepForSync(fileDirectory)) {
+        Fail(reason, reasonSize, fileName, renamed ? errno : error);
+        AbandonGameFile();
+        return 0;
+    }
     close(fileDirectory);
     fileDirectory = -1;
     return 1;
+}
+
+int SyncGameDirectory(char *reason, size_t reasonSize)
+{
+    int result = 1;
+    for (int i = 0; i < syncedCount; i++) {
+        if (result && fsync(synced[i]) != 0)
+            result = Fail(reason, reasonSize, "", errno);
+        close(synced[i]);
+    }
+    syncedCount = 0;
+    if (result && gameDirectory >= 0 && fsync(gameDirectory) != 0)
+        result = Fail(reason, reasonSize, "", errno);
+    return result;
 }
 
 void AbandonGameFile(void)
@@ -294,16 +400,57 @@ void AbandonGameFile(void)
         close(fileDescriptor);
     fileDescriptor = -1;
     if (fileDirectory >= 0) {
-        if (partName[0])
+        sigset_t previous;
+        HoldSignals(&previous);
+        if (partDirectory >= 0)
             unlinkat(fileDirectory, partName, 0);
+        partDirectory = -1;
+        ReleaseSignals(&previous);
         close(fileDirectory);
     }
     fileDirectory = -1;
-    partName[0] = '\0';
 }
 
 void RemovePartialGameFile(void)
 {
-    if (fileDirectory >= 0 && partName[0])
-        unlinkat(fileDirectory, partName, 0);
+    int directory = partDirectory;
+    if (directory >= 0)
+        unlinkat(directory, partName, 0);
+}
+
+int CheckGameName(const char *name, char *key, size_t keySize, char *reason, size_t reasonSize)
+{
+    static char components[MAX_DEPTH][NAME_SIZE];
+    const char *refused = strpbrk(name, "*?\"<>|");
+    if (refused) {
+        FormatText(reason, reasonSize, "Windows refuses the character %c in a file name", *refused);
+        return 0;
+    }
+    int count;
+    char why[NAME_SIZE + 64];
+    if (!SplitName(name, components, &count, why, sizeof(why))) {
+        FormatText(reason, reasonSize, "not a name a file can have");
+        return 0;
+    }
+    size_t used = 0;
+    for (int i = 0; i < count; i++) {
+        size_t length = strlen(components[i]);
+        if (length > HOST_NAME_MAX_BYTES) {
+            FormatText(reason, reasonSize, "a name of %lu bytes in UTF-8, over the %d a file system here allows",
+                       (unsigned long)length, HOST_NAME_MAX_BYTES);
+            return 0;
+        }
+        if (used + length + 2 > keySize) {
+            FormatText(reason, reasonSize, "the name is too long");
+            return 0;
+        }
+        if (used)
+            key[used++] = '/';
+        for (size_t j = 0; j < length; j++) {
+            char c = components[i][j];
+            key[used++] = c >= 'a' && c <= 'z' ? (char)(c - 'a' + 'A') : c;
+        }
+    }
+    key[used] = '\0';
+    return 1;
 }

@@ -4,8 +4,9 @@
  * new names are made in UTF-8, trailing dots and blanks are dropped. Nothing
  * is written outside the directory: every step is taken from an open
  * directory with openat, and a symbolic link on the way is refused, never
- * followed. A file is written beside its final name as .NAME.ttpart and only
- * renamed into place once it is whole. */
+ * followed. A file is written beside its final name as .ttpart, synced and
+ * only then renamed into place. Two names in a directory that differ only
+ * in case are refused, since Windows would take them for one. */
 #ifndef GAMEDIR_H
 #define GAMEDIR_H
 
@@ -27,9 +28,18 @@ int BeginGameFile(const char *name, char *reason, size_t reasonSize);
 int WriteGameFile(const unsigned char *bytes, size_t count, char *reason, size_t reasonSize);
 /* Puts the whole file in place under its final name. */
 int FinishGameFile(char *reason, size_t reasonSize);
+/* Syncs the directories the files were renamed into, once at the end. */
+int SyncGameDirectory(char *reason, size_t reasonSize);
 /* Removes the partial file; the final name keeps whatever it had before. */
 void AbandonGameFile(void);
 /* The same from a signal handler: only removes the partial file's name. */
 void RemovePartialGameFile(void);
+
+/* Whether a name in Windows form can be written here as Windows would write
+ * it: none of the characters Windows refuses (* ? " < > |), no component
+ * over 255 bytes once in UTF-8. 1 with key, the name as it lands here with
+ * ASCII letters folded ('/'-separated), the same for every name that lands
+ * on the same file; 0 with the reason. */
+int CheckGameName(const char *name, char *key, size_t keySize, char *reason, size_t reasonSize);
 
 #endif

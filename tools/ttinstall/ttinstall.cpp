@@ -6,6 +6,7 @@
  * of the game directory (gamedir.cpp) and the terminal. */
 #include "tools/ttinstall/cdsource.h"
 #include "tools/ttinstall/dosboxconf.h"
+#include "tools/ttinstall/damagemap.h"
 #include "tools/ttinstall/gamedir.h"
 #include "setup/engine/container.h"
 #include "setup/engine/copyrules.h"
@@ -42,7 +43,8 @@ static const char usageText[] =
     "            installation does, QVX.INF included; other files in DIR stay\n"
     "\n"
     "  --language NAME     English, French, German, Italian, Spanish (or 1-7);\n"
-    "                      default: the LANGUAGE of the CD's QVX.INF, else English\n"
+    "                      default: the LANGUAGE of the CD's QVX.INF when the CD\n"
+    "                      has its directory, else English, else the first it has\n"
     "  --cd-drive D:       the drive letter of the CD when the game runs (D:)\n"
     "  --install-path P    the game directory as the game sees it (C:\\ZEPH)\n"
     "  --memory KB         EXTENDED in QVX.INF (default: this machine's memory,\n"
@@ -51,11 +53,17 @@ static const char usageText[] =
     "                      that starts the game (dosbox -conf FILE); the install\n"
     "                      path comes from DIR's name when that is a DOS name,\n"
     "                      and EXTENDED is the memory it gives DOSBox\n"
+    "  --mapfile FILE      the mapfile GNU ddrescue wrote with the image CD: test\n"
+    "                      names every file on its bad or untried areas without\n"
+    "                      reading them; install refuses those files\n"
+    "  --keep-damaged      install installs them as the image holds them (what\n"
+    "                      ddrescue could not read is zeros there), and exits 1\n"
     "  -h, --help          this text\n"
     "\n"
-    "Exit status: 0 done; 1 the CD's data is damaged or names a file it may not;\n"
-    "2 bad usage; 3 the CD cannot be read or is not the game's CD; 4 DIR cannot\n"
-    "be written (full disk, read-only, a link in the way).\n";
+    "Exit status: 0 done; 1 the game's CD has data missing, damaged or unreadable,\n"
+    "or names a file it may not (a better copy of the disc is needed); 2 bad usage;\n"
+    "3 the CD cannot be opened (not there, no permission) or is not the game's CD;\n"
+    "4 DIR cannot be written (full disk, read-only, a link or a name in the way).\n";
 
 static struct {
     int mode;
@@ -70,6 +78,8 @@ static struct {
     int installPathGiven;
     const char *dosboxFile;         /* --dosbox, NULL without */
     int showProgress;
+    const char *mapfile;            /* ddrescue's, for an image */
+    int keepDamaged;
 } options;
 
 static char *settingsText;          /* the CD's QVX.INF */
@@ -80,6 +90,7 @@ static uint64_t listLength;
 static unsigned char *transferInput, *transferOutput;
 
 static int damagedCount;            /* files of the CD found damaged (test and list go on) */
+static int keptDamaged;             /* installed from bad areas of the mapfile, as asked */
 static int exitStatus = EXIT_DONE;
 static unsigned long filesWritten;
 static uint64_t bytesWritten;       /* expanded, as installed */
@@ -180,33 +191,49 @@ static int DataPath(char *path, const char *source)
     return AppendText(path, COPY_PATH_SIZE, source);
 }
 
+/* The exit status for a file of the CD that cannot be opened or read: the
+ * CD's files need other permissions, or the CD's data is damaged. */
+static int ReadFailureStatus(void)
+{
+    return CdLastFailure() == CD_FAILED_ACCESS ? EXIT_NO_CD : EXIT_DAMAGED;
+}
+
+/* A file of the CD that cannot be read: said, and the exit status says
+ * what must be done about it. Answers 0. */
+static int Unreadable(const char *name, const char *reason)
+{
+    if (ReadFailureStatus() == EXIT_DAMAGED)
+        return Damaged("cannot read %s from the CD: %s", name, reason);
+    Say("cannot read %s from the CD: %s", name, reason);
+    return SetStatus(EXIT_NO_CD);
+}
+
 /* A whole file of the CD into memory (lists, indexes, QVX.INF). NULL after
- * the reason; *missing tells a file that is not there. */
-static char *LoadCdFile(const char *name, uint64_t *size, int *missing)
+ * the reason (said when report is set); *missing tells a file that is not
+ * there, which the caller names. */
+static char *LoadCdFile(const char *name, uint64_t *size, int *missing, int report)
 {
     char reason[REASON_SIZE];
     *missing = 0;
     int file = CdOpenFile(name, size, reason, sizeof(reason));
     if (file < 0) {
-        *missing = strncmp(reason, "not on the CD", 13) == 0;
-        if (!*missing) {
-            Say("cannot read %s from the CD: %s", name, reason);
-            SetStatus(EXIT_NO_CD);
-        }
+        *missing = CdLastFailure() == CD_FAILED_MISSING;
+        if (!*missing && report)
+            Unreadable(name, reason);
         return NULL;
     }
     if (*size > MAX_CD_TEXT) {
         CdCloseFile(file);
-        Say("%s is damaged: %llu bytes is more than such a file holds", name, (unsigned long long)*size);
-        SetStatus(EXIT_DAMAGED);
+        if (report)
+            Damaged("%s is damaged: %llu bytes is more than such a file holds", name, (unsigned long long)*size);
         return NULL;
     }
     char *text = (char *)malloc(*size ? *size : 1);
     long got = text ? CdReadFile(file, text, *size, reason, sizeof(reason)) : -1;
     CdCloseFile(file);
     if (got < 0 || (uint64_t)got != *size) {
-        Say("cannot read %s from the CD: %s", name, got < 0 ? reason : "it ends early");
-        SetStatus(EXIT_NO_CD);
+        if (report)
+            Unreadable(name, text ? reason : "out of memory");
         free(text);
         return NULL;
     }
@@ -222,6 +249,7 @@ struct CdReader {
     uint64_t chunkStart;
     int endedEarly;
     int failed;
+    int failure;                    /* CD_FAILED_..., when failed */
     char reason[REASON_SIZE];
 };
 
@@ -231,6 +259,7 @@ static int ReadPort(void *source, unsigned char *buffer, uint32_t count)
     long got = CdReadFile(reader->file, buffer, count, reader->reason, sizeof(reader->reason));
     if (got < 0) {
         reader->failed = 1;
+        reader->failure = CdLastFailure();
         return 0;
     }
     reader->position += (uint64_t)got;
@@ -241,12 +270,35 @@ static int ReadPort(void *source, unsigned char *buffer, uint32_t count)
     return 1;
 }
 
-/* Skips the reader forward to a byte of its file (a damaged entry in test). */
+/* Test, after a read error: the unreadable bytes said (where names the
+ * entry or the file they fall in, or is NULL) and the reader on past them.
+ * 0 when it cannot go on. */
+static int ReadOnPast(CdReader *reader, const char *where)
+{
+    uint64_t from, to;
+    if (options.mode != MODE_TEST || !reader->failed || reader->failure != CD_FAILED_DAMAGED ||
+        !CdSkipUnreadable(reader->file, &from, &to))
+        return 0;
+    const char *cause = reader->reason;
+    if (!strncmp(cause, "unreadable: ", 12))
+        cause += 12;
+    Damaged("%s is damaged: %s%sbytes %llu-%llu cannot be read (%s)", reader->name, where ? where : "",
+            where ? ", " : "", (unsigned long long)from, (unsigned long long)to - 1, cause);
+    reader->failed = 0;
+    reader->position = to;
+    return 1;
+}
+
+/* Skips the reader forward to a byte of its file (a damaged entry in test),
+ * on past what cannot be read. */
 static int SkipTo(CdReader *reader, uint64_t target)
 {
+    if (reader->position < target && options.mapfile && CdSeekFile(reader->file, target))
+        reader->position = target;   /* what lies between is not read: it may be a bad area */
     while (reader->position < target) {
         uint64_t gap = target - reader->position;
-        if (!ReadPort(reader, transferInput, gap < TRANSFER_SIZE ? (uint32_t)gap : TRANSFER_SIZE))
+        if (!ReadPort(reader, transferInput, gap < TRANSFER_SIZE ? (uint32_t)gap : TRANSFER_SIZE) &&
+            !ReadOnPast(reader, NULL))
             return 0;
     }
     return 1;
@@ -277,6 +329,27 @@ static void StepPort(void *context, uint32_t used)
     reader->chunkStart = reader->position;
     sourceDone += used;
     ShowProgress(0);
+}
+
+/* Bytes start..start+size-1 of a file of the CD on a bad area of the
+ * mapfile: test has named them and skips them; install refuses them unless
+ * --keep-damaged asks for them as the image holds them. 1 when they are
+ * to be read. */
+static int ClearOfBadAreas(const char *cdName, const char *what, uint64_t start, uint64_t size)
+{
+    uint64_t from, to;
+    if (!options.mapfile || !DamageMapTouches(cdName, start, size, &from, &to))
+        return 1;
+    if (options.mode != MODE_INSTALL)
+        return 0;
+    if (!options.keepDamaged)
+        return Damaged("%s: %s lies on a bad area of the mapfile (bytes %llu-%llu): refused "
+                       "(--keep-damaged installs from it as the image holds it)", cdName, what,
+                       (unsigned long long)from, (unsigned long long)to - 1);
+    Say("warning: %s: %s lies on a bad area of the mapfile (bytes %llu-%llu): installed as the image holds it",
+        cdName, what, (unsigned long long)from, (unsigned long long)to - 1);
+    keptDamaged++;
+    return 1;
 }
 
 /* Whether a destination may be written, as the copy pass asks: inside the game
@@ -334,10 +407,13 @@ static int TransferOne(CdReader *reader, const char *cdName, long entry, const c
         Say("cannot write %s in %s: %s", destination, options.gamePath, writer.reason);
         return SetStatus(EXIT_WRITE);
     }
-    if (reader->failed) {
-        Say("cannot read %s from the CD: %s", cdName, reader->reason);
-        return SetStatus(EXIT_NO_CD);
+    if (reader->failed && ReadOnPast(reader, where)) {
+        if (entry < 0)
+            SkipTo(reader, size);   /* a plain file: the rest of it, for more */
+        return 0;
     }
+    if (reader->failed)
+        return Unreadable(cdName, reader->reason);
     if (reader->endedEarly)
         CopyText(reason, sizeof(reason), "the file ends before the data does");
     if (chunkFlag)
@@ -354,7 +430,7 @@ static int OpenReader(CdReader *reader, const char *cdName, uint64_t *size)
     reader->file = CdOpenFile(cdName, size, reader->reason, sizeof(reader->reason));
     if (reader->file >= 0)
         return 1;
-    return Damaged("cannot read %s from the CD: %s", cdName, reader->reason);
+    return Unreadable(cdName, reader->reason);
 }
 
 static int CopyPlain(const char *cdName, const char *destination)
@@ -370,6 +446,8 @@ static int CopyPlain(const char *cdName, const char *destination)
     int result;
     if (size == 0 || size > 0x7FFFFFFF) {
         result = Damaged("%s is damaged: %s", cdName, size ? "it is larger than any file of the game" : "file is empty");
+    } else if (options.mode != MODE_INSTALL && !ClearOfBadAreas(cdName, destination, 0, size)) {
+        result = 0;   /* named from the mapfile */
     } else {
         result = TransferOne(&reader, cdName, -1, destination, 0, (uint32_t)size);
     }
@@ -387,7 +465,10 @@ static int CopyContainer(const char *cdName, char *destination)
     indexName[strlen(indexName) - 1] = 'I';
     uint64_t indexSize;
     int missing;
-    unsigned char *index = (unsigned char *)LoadCdFile(indexName, &indexSize, &missing);
+    if (options.mode != MODE_INSTALL && CdFileSize(indexName, &indexSize) &&
+        !ClearOfBadAreas(indexName, "the index", 0, indexSize))
+        return 0;   /* named from the mapfile */
+    unsigned char *index = (unsigned char *)LoadCdFile(indexName, &indexSize, &missing, 1);
     if (!index) {
         if (missing)
             Damaged("%s is missing from the CD", indexName);
@@ -418,13 +499,35 @@ static int CopyContainer(const char *cdName, char *destination)
             result = 0;
             break;
         }
+        if (options.mode != MODE_INSTALL && !ClearOfBadAreas(cdName, destination, entryStart, entrySize)) {
+            entryStart += entrySize;   /* named from the mapfile */
+            result = 0;
+            continue;
+        }
+        if (reader.position < entryStart && !SkipTo(&reader, entryStart)) {
+            result = reader.failed ? Unreadable(cdName, reader.reason) : 0;
+            break;
+        }
+        if (reader.position > entryStart) {
+            /* in test, its start lay in bytes that could not be read */
+            result = Damaged("%s is damaged: entry %lu (%s) lies in bytes that cannot be read", cdName,
+                             (unsigned long)entry, destination);
+            entryStart += entrySize;
+            continue;
+        }
         unsigned char header[CFL_HEADER_SIZE];
         int whole;
         if (!ReadPort(&reader, header, CFL_HEADER_SIZE)) {
             whole = 0;
+            char where[COPY_PATH_SIZE + 40];
+            FormatText(where, sizeof(where), "entry %lu (%s)", (unsigned long)entry, destination);
+            if (reader.failed && ReadOnPast(&reader, where)) {
+                entryStart += entrySize;
+                result = 0;
+                continue;
+            }
             if (reader.failed) {
-                Say("cannot read %s from the CD: %s", cdName, reader.reason);
-                result = SetStatus(EXIT_NO_CD);
+                result = Unreadable(cdName, reader.reason);
                 break;
             }
             result = Damaged("%s is damaged: entry %lu (%s), at byte %llu: the file ends before the data does",
@@ -441,8 +544,7 @@ static int CopyContainer(const char *cdName, char *destination)
         entryStart += entrySize;
         if (!whole) {
             result = 0;
-            if (options.mode == MODE_INSTALL || exitStatus != EXIT_DAMAGED || reader.endedEarly ||
-                !SkipTo(&reader, entryStart))
+            if (options.mode == MODE_INSTALL || exitStatus != EXIT_DAMAGED || reader.endedEarly)
                 break;
         }
     }
@@ -473,40 +575,230 @@ static int NextListedFile(uint64_t *at, char *source, char *destination)
     return 0;
 }
 
+/* ---- The plan: every destination before a byte is written ----------------- */
+
+enum { KEY_SIZE = 3 * COPY_PATH_SIZE };
+
+/* One name the installation writes: its key (CheckGameName), where it comes
+ * from for the messages, and whether it is one of the game's directories. */
+struct Planned {
+    char *key;
+    char *from;
+    int isDirectory;
+};
+
+static Planned *planned;
+static size_t plannedCount, plannedCapacity;
+
+static int AddPlanned(const char *key, const char *from, int isDirectory)
+{
+    if (plannedCount == plannedCapacity) {
+        size_t capacity = plannedCapacity ? plannedCapacity * 2 : 256;
+        Planned *grown = (Planned *)realloc(planned, capacity * sizeof(Planned));
+        if (!grown)
+            return 0;
+        planned = grown;
+        plannedCapacity = capacity;
+    }
+    Planned *p = &planned[plannedCount];
+    p->key = strdup(key);
+    p->from = strdup(from);
+    p->isDirectory = isDirectory;
+    if (!p->key || !p->from) {
+        free(p->key);
+        free(p->from);
+        return 0;
+    }
+    plannedCount++;
+    return 1;
+}
+
+static void FreePlan(void)
+{
+    for (size_t i = 0; i < plannedCount; i++) {
+        free(planned[i].key);
+        free(planned[i].from);
+    }
+    free(planned);
+    planned = NULL;
+    plannedCount = plannedCapacity = 0;
+}
+
+static int ComparePlanned(const void *a, const void *b)
+{
+    return strcmp(((const Planned *)a)->key, ((const Planned *)b)->key);
+}
+
+/* The first planned name not before key (the plan sorted). */
+static size_t LowerBound(const char *key)
+{
+    size_t low = 0, high = plannedCount;
+    while (low < high) {
+        size_t middle = low + (high - low) / 2;
+        if (strcmp(planned[middle].key, key) < 0)
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    return low;
+}
+
+/* A destination as the game directory here would take it: what Outfitter
+ * would refuse is left to the copy (or said now, on install), what only this
+ * file system or only Windows refuses is said now in every mode. */
+static int PlanDestination(const char *from, const char *destination)
+{
+    char key[KEY_SIZE], reason[REASON_SIZE], text[2 * COPY_PATH_SIZE + 40];
+    if (!DestinationAllowed(destination)) {
+        if (options.mode == MODE_INSTALL)
+            ReportRefused(from, destination);
+        return options.mode != MODE_INSTALL;
+    }
+    if (!CheckGameName(destination, key, sizeof(key), reason, sizeof(reason)))
+        return Damaged("%s names a file it may not write: \"%s\" (%s)", from, destination, reason);
+    FormatText(text, sizeof(text), "%s (to \"%s\")", from, destination);
+    if (!AddPlanned(key, text, 0)) {
+        Say("out of memory");
+        return SetStatus(EXIT_WRITE);
+    }
+    return 1;
+}
+
+/* A container's entries into the plan, from its index. What the index
+ * lacks is said here on install; test and list say it when they come to it. */
+static int PlanContainer(const char *cdName, const char *listDestination)
+{
+    int report = options.mode == MODE_INSTALL;
+    char indexName[COPY_PATH_SIZE], reason[REASON_SIZE], name[CFI_NAME_SIZE], destination[COPY_PATH_SIZE];
+    char from[COPY_PATH_SIZE + 40];
+    CopyText(indexName, sizeof(indexName), cdName);
+    indexName[strlen(indexName) - 1] = 'I';
+    CopyText(destination, sizeof(destination), listDestination);
+    uint64_t indexSize;
+    int missing;
+    if (report && CdFileSize(indexName, &indexSize) && !ClearOfBadAreas(indexName, "the index", 0, indexSize))
+        return 0;
+    unsigned char *index = (unsigned char *)LoadCdFile(indexName, &indexSize, &missing, report);
+    if (!index) {
+        if (missing && report)
+            Damaged("%s is missing from the CD", indexName);
+        return !report;
+    }
+    int result = CheckIndexSize((size_t)indexSize, reason, sizeof(reason));
+    if (!result && report)
+        Damaged("%s is damaged: %s", indexName, reason);
+    size_t count = result ? (size_t)indexSize / CFI_ENTRY_SIZE : 0;
+    uint64_t entryStart = 0;
+    for (size_t entry = 0; entry < count; entry++) {
+        uint32_t entrySize;
+        if (!ReadIndexEntry(index, (size_t)indexSize, entry, name, &entrySize, reason, sizeof(reason))) {
+            if (report)
+                result = Damaged("%s is damaged: %s", indexName, reason);
+            break;
+        }
+        if (!EntryDestination(destination, name)) {
+            if (report)
+                result = 0, ReportRefused(cdName, destination);
+            break;
+        }
+        FormatText(from, sizeof(from), "%s, entry %lu", cdName, (unsigned long)entry);
+        if (!PlanDestination(from, destination))
+            result = 0;
+        FormatText(from, sizeof(from), "entry %lu (%s)", (unsigned long)entry, destination);
+        if (report && !ClearOfBadAreas(cdName, from, entryStart, entrySize))
+            result = 0;
+        entryStart += entrySize;
+        if (exitStatus == EXIT_WRITE)
+            break;
+    }
+    free(index);
+    return result || !report;
+}
+
+/* Names that cannot all be written: a file where the game has a directory
+ * (G0 to G10) or where another file needs a directory of the same name. */
+static int CheckPlannedClashes(void)
+{
+    int result = 1;
+    qsort(planned, plannedCount, sizeof(Planned), ComparePlanned);
+    char prefix[KEY_SIZE + 1];
+    for (size_t i = 0; i < plannedCount; i++) {
+        if (planned[i].isDirectory || (i > 0 && !strcmp(planned[i - 1].key, planned[i].key) &&
+                                       !planned[i - 1].isDirectory))
+            continue;   /* the same file named again: the last one written stays, as with Outfitter */
+        for (size_t j = LowerBound(planned[i].key); j < plannedCount && !strcmp(planned[j].key, planned[i].key); j++)
+            if (planned[j].isDirectory) {
+                result = Damaged("%s cannot be installed: %s is a directory of the game", planned[i].from,
+                                 planned[j].from);
+                break;
+            }
+        FormatText(prefix, sizeof(prefix), "%s/", planned[i].key);
+        size_t j = LowerBound(prefix);
+        if (j < plannedCount && !strncmp(planned[j].key, prefix, strlen(prefix)))
+            result = Damaged("%s and %s cannot both be installed: the first is a file where the second needs "
+                             "a directory", planned[i].from, planned[j].from);
+    }
+    return result;
+}
+
+static const char *const gameSubdirectories[] = {
+    "G0", "G1", "G2", "G3", "G4", "G5", "G6", "G7", "G8", "G9", "G10"
+};
+
 /* Like Outfitter before its copy: every file the list names is on the CD and
- * holds something, and their sizes make the total of the progress line. Only
- * install stops here; list and test name each file as they come to it. */
-static int CheckListedFiles(void)
+ * holds something, and their sizes make the total of the progress line; and
+ * beyond Outfitter, every name the installation writes is one this file
+ * system and Windows both take, and no two of them clash. Install names
+ * every such fault here and stops before it writes; list and test name the
+ * names that cannot be written here, and each missing or damaged file as
+ * they come to it. */
+static int PlanInstallation(void)
 {
     int report = options.mode == MODE_INSTALL;
     char source[COPY_PATH_SIZE], destination[COPY_PATH_SIZE], cdName[COPY_PATH_SIZE];
+    char reason[REASON_SIZE];
     int named = 0, result = 1;
+    for (size_t i = 0; i < sizeof(gameSubdirectories) / sizeof(gameSubdirectories[0]); i++)
+        AddPlanned(gameSubdirectories[i], gameSubdirectories[i], 1);
     for (uint64_t at = 0; NextListedFile(&at, source, destination);) {
         named = 1;
         uint64_t size;
         if (!DataPath(cdName, source)) {
             if (report)
-                Say("DATA1\\FILELIST.WD names a file whose name is too long: %s", source);
-            result = 0;
+                Damaged("DATA1\\FILELIST.WD names a file whose name is too long: %s", source);
+            result = !report;
         } else if (!CdFileSize(cdName, &size)) {
-            if (report)
-                Say("%s is missing from the CD", cdName);
-            result = 0;
+            if (report && CdLastFailure() == CD_FAILED_MISSING) {
+                Damaged("%s is missing from the CD", cdName);
+            } else if (report) {
+                int file = CdOpenFile(cdName, NULL, reason, sizeof(reason));
+                CdCloseFile(file);
+                Unreadable(cdName, file < 0 ? reason : "not a file");
+            }
+            result = !report;
         } else if (!size) {
             if (report)
-                Say("%s is damaged: file is empty", cdName);
-            result = 0;
+                Damaged("%s is damaged: file is empty", cdName);
+            result = !report;
         } else {
             sourceTotal += size;
+            if (!(IsContainerSource(source) ? PlanContainer(cdName, destination) : PlanDestination(cdName, destination)))
+                result = 0;
+            if (report && !IsContainerSource(source) && !ClearOfBadAreas(cdName, destination, 0, size))
+                result = 0;
         }
-        if (!result && report)
-            return SetStatus(EXIT_DAMAGED);
+        if (exitStatus == EXIT_WRITE)
+            break;
     }
     if (!named) {
         Say("DATA1\\FILELIST.WD is damaged: the list names no file to copy");
+        FreePlan();
         return SetStatus(EXIT_DAMAGED);
     }
-    return report ? result : 1;
+    if (exitStatus != EXIT_WRITE && !CheckPlannedClashes())
+        result = 0;
+    FreePlan();
+    return result && exitStatus != EXIT_WRITE;
 }
 
 static int CopyListedFiles(void)
@@ -597,10 +889,6 @@ static int WriteSettingsFile(void)
     return result;
 }
 
-static const char *const gameSubdirectories[] = {
-    "G0", "G1", "G2", "G3", "G4", "G5", "G6", "G7", "G8", "G9", "G10"
-};
-
 static int PrepareGameDirectory(void)
 {
     char reason[REASON_SIZE];
@@ -620,7 +908,7 @@ static int PrepareGameDirectory(void)
 static int ReadCdSettings(void)
 {
     int missing;
-    settingsText = LoadCdFile("DATA1\\QVX.INF", &settingsLength, &missing);
+    settingsText = LoadCdFile("DATA1\\QVX.INF", &settingsLength, &missing, 1);
     if (!settingsText) {
         if (missing)
             Say("%s is not the game's CD: it has no DATA1\\QVX.INF", options.cdPath);
@@ -639,7 +927,7 @@ static int ReadCdSettings(void)
         Say("DATA1\\QVX.INF of the CD is damaged: it has no INSTALLED_FILE line");
         return SetStatus(EXIT_DAMAGED);
     }
-    listText = LoadCdFile("DATA1\\FILELIST.WD", &listLength, &missing);
+    listText = LoadCdFile("DATA1\\FILELIST.WD", &listLength, &missing, 1);
     if (!listText) {
         if (missing)
             Say("%s is not the game's CD: it has no DATA1\\FILELIST.WD", options.cdPath);
@@ -652,28 +940,107 @@ static int ReadCdSettings(void)
     return 1;
 }
 
-static int ChooseLanguage(void)
+/* A language as --language names it: its name in any case or its number. */
+static long LanguageNamed(const char *text)
 {
-    if (!options.language) {
-        long index = LookupNumber(settingsText, (long)settingsLength, "LANGUAGE", 1);
-        options.languageIndex = index >= 1 && index <= 7 ? index : 1;
-        return 1;
-    }
     char *end;
-    long number = strtol(options.language, &end, 10);
-    if (*options.language && !*end && number >= 1 && number <= 7) {
-        options.languageIndex = number;
-        return 1;
-    }
+    long number = strtol(text, &end, 10);
+    if (*text && !*end && number >= 1 && number <= 7)
+        return number;
     for (long i = 1; i <= 7; i++) {
         size_t length = strlen(languageDirectories[i]) - 1;   /* without its backslash */
-        if (strlen(options.language) == length && strncasecmp(options.language, languageDirectories[i], length) == 0) {
-            options.languageIndex = i;
-            return 1;
-        }
+        if (strlen(text) == length && strncasecmp(text, languageDirectories[i], length) == 0)
+            return i;
     }
-    Say("unknown language \"%s\" (English, French, German, Italian, Spanish, or 1-7)", options.language);
     return 0;
+}
+
+/* "Spanish" for SPANISH\, as the usage text names it. */
+static const char *LanguageName(long index, char *name, size_t size)
+{
+    FormatText(name, size, "%s", languageDirectories[index]);
+    for (size_t i = 1; name[i]; i++)
+        name[i] = name[i] == '\\' ? '\0' : (char)(name[i] >= 'A' && name[i] <= 'Z' ? name[i] + 32 : name[i]);
+    return name;
+}
+
+/* Whether the CD has DATA1\ and the language's directory. */
+static int CdHasLanguage(long index)
+{
+    char name[COPY_PATH_SIZE];
+    FormatText(name, sizeof(name), "DATA1\\%s", languageDirectories[index]);
+    name[strlen(name) - 1] = '\0';
+    return CdDirectoryExists(name);
+}
+
+/* The language the CD's LANGUAGE line names when the CD has its directory,
+ * else English when it has that, else the first language it has; said when
+ * it is not the CD's own. */
+static void ChooseLanguage(void)
+{
+    if (options.language)
+        return;
+    long wanted = LookupNumber(settingsText, (long)settingsLength, "LANGUAGE", 1);
+    if (wanted < 1 || wanted > 7)
+        wanted = 1;
+    long chosen = CdHasLanguage(wanted) ? wanted : CdHasLanguage(1) ? 1 : 0;
+    for (long i = 1; !chosen && i <= 7; i++)
+        if (CdHasLanguage(i))
+            chosen = i;
+    if (!chosen)
+        chosen = wanted;   /* the list's LANGUAGE files will be missing, and said so */
+    options.languageIndex = chosen;
+    char name[16];
+    if (chosen != wanted)
+        Say("the CD has no DATA1\\%.*s directory for its language: %s is installed",
+            (int)strlen(languageDirectories[wanted]) - 1, languageDirectories[wanted],
+            LanguageName(chosen, name, sizeof(name)));
+}
+
+static void NameDamaged(void *context, const char *name, int isDirectory, const uint64_t (*ranges)[2],
+                        int rangeCount)
+{
+    (void)context;
+    char text[REASON_SIZE] = "", shown[COPY_PATH_SIZE];
+    for (int i = 0; i < rangeCount && strlen(text) + 60 < sizeof(text); i++)
+        snprintf(text + strlen(text), sizeof(text) - strlen(text), "%s%llu-%llu", i ? ", " : "",
+                 (unsigned long long)ranges[i][0], (unsigned long long)ranges[i][1] - 1);
+    CopyText(shown, sizeof(shown), name);
+    for (char *p = shown; *p; p++)
+        *p = *p == '/' ? '\\' : *p;
+    if (isDirectory && options.mode == MODE_INSTALL && options.keepDamaged)
+        Say("warning: the directory %s of the image lies on a bad area of the mapfile (bytes %s)",
+            shown[0] ? shown : "(the root)", text);
+    else if (isDirectory)
+        Damaged("the directory %s of the image lies on a bad area of the mapfile (bytes %s): the names it "
+                "holds cannot be trusted", shown[0] ? shown : "(the root)", text);
+    else if (options.mode == MODE_TEST)
+        Damaged("%s lies on bad areas of the mapfile: bytes %s", shown, text);
+}
+
+/* The mapfile set against the image's directory records: test names every
+ * file of the image on a bad area now, before anything is read. */
+static int ReadDamageMap(void)
+{
+    char reason[REASON_SIZE];
+    if (!CdSourceIsImage()) {
+        Say("--mapfile goes with the image ddrescue wrote, and %s is a directory", options.cdPath);
+        return SetStatus(EXIT_USAGE);
+    }
+    if (!LoadDamageMap(options.mapfile, reason, sizeof(reason))) {
+        Say("cannot use the mapfile: %s", reason);
+        return SetStatus(EXIT_USAGE);
+    }
+    if (options.mode != MODE_LIST)
+        ForEachDamaged(NameDamaged, NULL);
+    /* install: the two files it is made from, the others as it plans them */
+    if (options.mode == MODE_INSTALL) {
+        int settingsClear = ClearOfBadAreas("DATA1\\QVX.INF", "it", 0, settingsLength);
+        int listClear = ClearOfBadAreas("DATA1\\FILELIST.WD", "it", 0, listLength);
+        if (!settingsClear || !listClear)
+            return 0;
+    }
+    return exitStatus == EXIT_DONE || options.mode != MODE_INSTALL;
 }
 
 static int SetInstallPath(const char *path)
@@ -739,9 +1106,10 @@ static int ParseArguments(int argc, char **argv)
             fputs(usageText, stdout);
             exit(EXIT_DONE);
         } else if (OptionValue("--language", argc, argv, &i, &value)) {
-            if (!value)
-                return Usage("--language needs a language");
             options.language = value;
+            options.languageIndex = value ? LanguageNamed(value) : 0;
+            if (!options.languageIndex)
+                return Usage("--language needs English, French, German, Italian, Spanish, Greek, Japanese or 1-7");
         } else if (OptionValue("--cd-drive", argc, argv, &i, &value)) {
             int letter = value && (value[0] | 0x20) >= 'a' && (value[0] | 0x20) <= 'z';
             if (!letter || (value[1] && (value[1] != ':' || value[2])))
@@ -756,12 +1124,21 @@ static int ParseArguments(int argc, char **argv)
                 return Usage("--dosbox needs the file to write the DOSBox configuration to");
             options.dosboxFile = value;
         } else if (OptionValue("--memory", argc, argv, &i, &value)) {
-            char *end;
-            unsigned long kb = value ? strtoul(value, &end, 10) : 0;
-            if (!value || !*value || *end || !kb || kb > 4294967295UL)
+            /* Digits only (strtoul takes "-1"), at most what 32 bits hold. */
+            unsigned long long kb = 0;
+            size_t digits = value ? strspn(value, "0123456789") : 0;
+            for (size_t d = 0; d < digits && kb <= 4294967295ULL; d++)
+                kb = kb * 10 + (unsigned long long)(value[d] - '0');
+            if (!digits || value[digits] || !kb || kb > 4294967295ULL)
                 return Usage("--memory needs the memory in KB, such as 16384");
-            options.memoryKb = kb;
+            options.memoryKb = (unsigned long)kb;
             options.memoryGiven = 1;
+        } else if (OptionValue("--mapfile", argc, argv, &i, &value)) {
+            if (!value || !*value)
+                return Usage("--mapfile needs the mapfile ddrescue wrote with the CD image");
+            options.mapfile = value;
+        } else if (!strcmp(argv[i], "--keep-damaged")) {
+            options.keepDamaged = 1;
         } else if (argv[i][0] == '-' && argv[i][1]) {
             fprintf(stderr, "ttinstall: unknown option %s\n", argv[i]);
             return Usage(NULL);
@@ -790,6 +1167,8 @@ static int ParseArguments(int argc, char **argv)
         return Usage("--dosbox goes with install");
     options.cdPath = words[1];
     options.gamePath = wanted == 3 ? words[2] : NULL;
+    if (!options.cdPath[0] || (options.gamePath && !options.gamePath[0]))
+        return Usage(options.cdPath[0] ? "the directory may not be empty" : "the CD may not be empty");
     if (!options.memoryGiven)
         options.memoryKb = MachineMemoryKb();
     return EXIT_DONE;
@@ -835,18 +1214,30 @@ int main(int argc, char **argv)
     if (status != EXIT_DONE)
         return status;
     char reason[REASON_SIZE];
+    CdReadImagesByRecords(options.mapfile != NULL);
     if (!OpenCdSource(options.cdPath, reason, sizeof(reason))) {
         Say("cannot read the CD %s: %s", options.cdPath, reason);
         return EXIT_NO_CD;
+    }
+    /* ddrescue's positions are bytes of what it read; in a BIN those are
+     * raw sectors, not the ISO 9660 bytes the directory records give. */
+    if (options.mapfile && CdSourceIsTrackImage()) {
+        Say("--mapfile goes with an ISO image ddrescue wrote, and %s is a BIN/CUE image", options.cdPath);
+        CloseCdSource();
+        return EXIT_USAGE;
     }
     if (!ReadCdSettings()) {
         CloseCdSource();
         return exitStatus;
     }
-    if (!ChooseLanguage() || (options.dosboxFile && !PlanDosbox())) {
+    ChooseLanguage();
+    if ((options.mapfile && !ReadDamageMap()) ||
+        (options.dosboxFile && !PlanDosbox() && !SetStatus(EXIT_USAGE))) {
         CloseCdSource();
-        return EXIT_USAGE;
+        return exitStatus;
     }
+    if (options.mode == MODE_LIST)
+        printf("language: %s\n", LanguageName(options.languageIndex, reason, sizeof(reason)));
     transferInput = (unsigned char *)malloc(TRANSFER_SIZE);
     transferOutput = (unsigned char *)malloc(TRANSFER_SIZE);
     if (!transferInput || !transferOutput) {
@@ -861,7 +1252,7 @@ int main(int argc, char **argv)
     }
     clock_gettime(CLOCK_MONOTONIC, &startTime);
 
-    int done = CheckListedFiles();
+    int done = PlanInstallation();
     if (options.mode == MODE_INSTALL)
         done = done && PrepareGameDirectory();
     if (done || options.mode != MODE_INSTALL)
@@ -874,6 +1265,10 @@ int main(int argc, char **argv)
         done = SetStatus(EXIT_WRITE);
     }
     EndProgress();
+    if (options.mode == MODE_INSTALL && done && !SyncGameDirectory(reason, sizeof(reason))) {
+        Say("cannot write in %s: %s", options.gamePath, reason);
+        done = SetStatus(EXIT_WRITE);
+    }
     if (options.mode == MODE_INSTALL)
         CloseGameDirectory();
     CloseCdSource();
@@ -893,6 +1288,11 @@ int main(int argc, char **argv)
                (double)bytesWritten / 1048576.0, options.gamePath, Seconds(&startTime, &now));
     if (options.mode == MODE_INSTALL && done && options.dosboxFile && isatty(1))
         printf("start it with: dosbox -conf %s\n", options.dosboxFile);
+    if (done && keptDamaged) {
+        Say("%d files from bad areas of the mapfile were installed as the image holds them", keptDamaged);
+        done = SetStatus(EXIT_DAMAGED);
+    }
+    FreeDamageMap();
     free(transferInput);
     free(transferOutput);
     free(settingsText);
