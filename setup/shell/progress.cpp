@@ -14,10 +14,11 @@ LONG revealedRows;
 LONG pictureRows;
 
 enum { PROGRESS_BAR_ID = 1016 };
-enum { TIME_LEFT_DELAY = 5000 };   /* ms before the first estimate is worth showing */
+enum { TIME_LEFT_DELAY = 2000 };   /* ms before the first estimate is worth showing */
 
 static DWORD progressOpened;       /* GetTickCount when the bar opened */
 static LONG shownSecondsLeft = -1; /* the estimate on screen; -1 while none */
+static int loggedMark;             /* marks of the copy whose time left is in the run's log */
 static ProgressHook progressHook;
 
 ProgressHook SetProgressHook(ProgressHook hook)
@@ -108,6 +109,10 @@ void ResetProgress(void)
 
 int OpenProgress(void)
 {
+    /* The time left counts from here, bar or no bar (an unattended run has
+     * no window to put one in). */
+    progressOpened = GetTickCount();
+    loggedMark = 0;
     int width = ScreenWidth(), height = ScreenHeight();
     progressBar = CreateWindowExA(0, PROGRESS_CLASSA, "", WS_CHILD | WS_VISIBLE, width / 4, height - 80,
                                   width / 2, 15, mainWindow, (HMENU)(INT_PTR)PROGRESS_BAR_ID,
@@ -120,7 +125,6 @@ int OpenProgress(void)
     timeLeftText[0] = '\0';
     shownSecondsLeft = -1;
     ForgetChanges();
-    progressOpened = GetTickCount();
     RepaintMainWindow(NULL, FALSE);
     return 1;
 }
@@ -158,17 +162,18 @@ static void ShowPercentage(void)
     MarkChanged(AREA_PERCENTAGE, &box);
 }
 
-/* Seconds left, from the rows done so far and the time they took, once the
- * bar has been open long enough for the rate to mean something. The figure
- * shown only counts down: an estimate that grows replaces it only when it
- * grows by more than a tenth, so that a slow block does not make it jump. */
-static void ShowTimeLeft(LONG rows)
+/* Seconds left, from the bytes copied so far and the time they took, once
+ * the bar has been open long enough for the rate to mean something. The
+ * figure shown only counts down: an estimate that grows replaces it only
+ * when it grows by more than a tenth, so that a slow block does not make it
+ * jump. */
+static void ShowTimeLeft(void)
 {
     DWORD elapsed = GetTickCount() - progressOpened;
-    if (elapsed <= TIME_LEFT_DELAY || rows <= 0)
+    if (elapsed <= TIME_LEFT_DELAY || bytesCopied <= 0 || bytesTotal <= 0)
         return;
-    double estimate = (double)(pictureRows - rows) * (elapsed / 1000.0) / (double)rows;
-    LONG seconds = estimate < 0 ? 0 : (LONG)estimate;
+    double estimate = (double)(bytesTotal - bytesCopied) * (elapsed / 1000.0) / (double)bytesCopied;
+    LONG seconds = estimate < 0 ? 0 : (LONG)(estimate + 0.5);
     if (shownSecondsLeft < 0 || seconds < shownSecondsLeft || seconds > shownSecondsLeft * 1.1)
         shownSecondsLeft = seconds;
     char text[sizeof(timeLeftText)];
@@ -179,6 +184,30 @@ static void ShowTimeLeft(LONG rows)
     int width = ScreenWidth(), height = ScreenHeight();
     RECT box = { 0, height - 80, width / 4 - 8, height - 62 };
     MarkChanged(AREA_TIME_LEFT, &box);
+}
+
+/* The run's log has the time left as shown at each tenth of the copy and at
+ * its quarters, with the time since the copy began, so that it can be held
+ * to the time that really remained (CloseProgress logs when it ended). */
+static void LogTimeLeft(void)
+{
+    static const int marks[] = { 10, 20, 25, 30, 40, 50, 60, 70, 75, 80, 90 };
+    enum { MARKS = sizeof(marks) / sizeof(marks[0]) };
+    if (bytesTotal <= 0)
+        return;
+    double percent = (double)bytesCopied * 100.0 / (double)bytesTotal;
+    while (loggedMark < MARKS && percent >= marks[loggedMark]) {
+        char text[120];
+        ShowTimeLeft();
+        DWORD elapsed = GetTickCount() - progressOpened;
+        if (shownSecondsLeft < 0)
+            wsprintfA(text, "time left at %d%%: none shown, after %lu ms", marks[loggedMark], elapsed);
+        else
+            wsprintfA(text, "time left at %d%%: %ld:%02ld, after %lu ms", marks[loggedMark],
+                      shownSecondsLeft / 60, shownSecondsLeft % 60, elapsed);
+        LogText(text, NULL);
+        loggedMark++;
+    }
 }
 
 /* Copies rows [from, to) of the colour picture over the grey one and repaints
@@ -216,10 +245,11 @@ int ProgressStep(void)
     LONG rows = RowsDue();
     if (rows > revealedRows) {
         ShowPercentage();
-        ShowTimeLeft(rows);
+        ShowTimeLeft();
         RevealRows(revealedRows, rows);
         barRows = rows;
     }
+    LogTimeLeft();
     if (DrawingPending() && (bytesCopied >= bytesTotal || GetTickCount() - lastDrawn >= PROGRESS_PACE))
         DrawChanges();
     if (progressHook)
@@ -229,6 +259,7 @@ int ProgressStep(void)
 
 int CloseProgress(void)
 {
+    LogNumber("copy ended after ", (long)(GetTickCount() - progressOpened), " ms");
     if (DrawingPending())
         DrawChanges();
     if (progressHook)
