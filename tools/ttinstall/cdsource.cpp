@@ -10,7 +10,13 @@
  * image walks the stream once for a table of its regular files; opening a
  * file starts a stream of its own and skips the entries before it. libarchive
  * answers each entry whose data it has already given under another name as a
- * hard link to that name: the table gives it the data of its target. */
+ * hard link to that name: the table gives it the data of its target.
+ *
+ * A stream of its own for every file reads the image's directories again
+ * and again, and on a CD drive each of those reads is a seek. So the table
+ * also holds where each file's bytes lie, from the primary volume
+ * descriptor's tree, and a file found there is read straight from its
+ * extent; the stream remains for the files it does not name. */
 #include "tools/ttinstall/cdsource.h"
 
 #include <archive.h>
@@ -34,6 +40,7 @@ struct ImageFile {
   uint64_t size;
   uint32_t entry;          /* the stream entry that carries its data, from 0 */
   int damaged;             /* libarchive could not describe it */
+  uint64_t extent;         /* where its bytes lie in the image; 0: unknown */
 };
 
 struct CdHandle {
@@ -422,6 +429,7 @@ static int AddImageEntry(struct archive_entry *entry, uint32_t number, int warne
   f->size = (uint64_t)archive_entry_size(entry);
   f->entry = number;
   f->damaged = type == 0;
+  f->extent = 0;
   if (link) {
     char target[CD_NAME_MAX];
     struct ImageFile *t = NormaliseImageName(link, target) ? FindImageFile(target) : NULL;
@@ -435,6 +443,64 @@ static int AddImageEntry(struct archive_entry *entry, uint32_t number, int warne
   }
   g_fileCount++;
   return 1;
+}
+
+static uint32_t Le32(const unsigned char *p)
+{
+  return p[0] | (p[1] << 8) | (p[2] << 16) | ((uint32_t)p[3] << 24);
+}
+
+/* Notes the extents of the files of the directory at byte pos (size bytes)
+ * of the image, named under prefix ("" or "DATA1/"), and of the directories
+ * below it, down to the eight levels ISO 9660 allows. A record that does
+ * not fit the image or the table is passed over: the stream reads that file. */
+static void NoteExtents(int fd, uint64_t imageSize, uint64_t pos, uint64_t size, const char *prefix, int depth)
+{
+  unsigned char sector[2048];  /* one per level: the walk recurses */
+  if (depth > 8 || pos + size > imageSize || size > 64 * 2048)
+    return;
+  for (uint64_t off = 0; off < size; off += 2048) {
+    if (pread(fd, sector, sizeof sector, (off_t)(pos + off)) != (ssize_t)sizeof sector)
+      return;
+    for (unsigned at = 0; at + 34 <= sizeof sector && sector[at];) {
+      const unsigned char *r = sector + at;
+      unsigned length = r[0], nameLength = r[32];
+      at += length;
+      if (length < 34 || at > sizeof sector || 33 + nameLength > length)
+        break;
+      if (nameLength == 1 && (r[33] == 0 || r[33] == 1))
+        continue;  /* "." and ".." */
+      char name[CD_NAME_MAX];
+      int n = snprintf(name, sizeof name, "%s%.*s", prefix, (int)nameLength, (const char *)r + 33);
+      if (n < 0 || n >= (int)sizeof name - 1)
+        continue;
+      char *version = strchr(name + strlen(prefix), ';');
+      if (version)
+        *version = 0;
+      size_t end = strlen(name);
+      if (end > strlen(prefix) && name[end - 1] == '.')
+        name[--end] = 0;
+      uint64_t extent = (uint64_t)Le32(r + 2) * 2048, bytes = Le32(r + 10);
+      if (r[25] & 2) {
+        strcat(name, "/");
+        NoteExtents(fd, imageSize, extent, bytes, name, depth + 1);
+        continue;
+      }
+      struct ImageFile *f = FindImageFile(name);
+      if (f && !f->damaged && f->size == bytes && extent > 0 && extent + bytes <= imageSize)
+        f->extent = extent;
+    }
+  }
+}
+
+static void NoteImageExtents(int fd)
+{
+  unsigned char pvd[2048];
+  struct stat st;
+  if (fstat(fd, &st) != 0 || pread(fd, pvd, sizeof pvd, 16 * 2048) != (ssize_t)sizeof pvd ||
+      pvd[0] != 1 || memcmp(pvd + 1, "CD001", 5))
+    return;
+  NoteExtents(fd, (uint64_t)st.st_size, (uint64_t)Le32(pvd + 156 + 2) * 2048, Le32(pvd + 156 + 10), "", 1);
 }
 
 static int OpenImage(char *reason, size_t reasonSize)
@@ -462,6 +528,7 @@ static int OpenImage(char *reason, size_t reasonSize)
       return 0;
     }
   }
+  NoteImageExtents(fd);
   EndImage(a, fd);
   return 1;
 }
@@ -505,6 +572,29 @@ static struct archive *OpenInImage(const struct ImageFile *f, int *fdOut, char *
   }
   EndImage(a, fd);
   return NULL;
+}
+
+/* A descriptor of the image at the first byte of f. */
+static int OpenAtExtent(const struct ImageFile *f, char *reason, size_t reasonSize)
+{
+  int fd = open(g_imagePath, O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    RefuseErrno(reason, reasonSize, "unreadable: ", errno);
+    return -1;
+  }
+  struct stat st;
+  if (fstat(fd, &st) != 0 || st.st_dev != g_imageDev || st.st_ino != g_imageIno ||
+      (uint64_t)st.st_size < f->extent + f->size) {
+    close(fd);
+    Refuse(reason, reasonSize, "unreadable: the CD image has changed");
+    return -1;
+  }
+  if (lseek(fd, (off_t)f->extent, SEEK_SET) < 0) {
+    RefuseErrno(reason, reasonSize, "unreadable: ", errno);
+    close(fd);
+    return -1;
+  }
+  return fd;
 }
 
 /* ---- The interface ---- */
@@ -603,8 +693,12 @@ int CdOpenFile(const char *name, uint64_t *size, char *reason, size_t reasonSize
       Refuse(reason, reasonSize, "not on the CD");
       return -1;
     }
-    h->archive = OpenInImage(f, &h->fd, reason, reasonSize);
-    if (!h->archive)
+    h->archive = NULL;
+    if (f->extent)
+      h->fd = OpenAtExtent(f, reason, reasonSize);
+    else if ((h->archive = OpenInImage(f, &h->fd, reason, reasonSize)) == NULL)
+      return -1;
+    if (h->fd < 0)
       return -1;
     h->size = f->size;
   } else {
