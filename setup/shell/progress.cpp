@@ -20,6 +20,7 @@ static DWORD progressOpened;       /* GetTickCount when the bar opened */
 static LONG shownSecondsLeft = -1; /* the estimate on screen; -1 while none */
 static int loggedMark;             /* marks of the copy whose time left is in the run's log */
 static ProgressHook progressHook;
+static void StartRateSamples(void);
 
 ProgressHook SetProgressHook(ProgressHook hook)
 {
@@ -113,6 +114,7 @@ int OpenProgress(void)
      * no window to put one in). */
     progressOpened = GetTickCount();
     loggedMark = 0;
+    StartRateSamples();
     int width = ScreenWidth(), height = ScreenHeight();
     progressBar = CreateWindowExA(0, PROGRESS_CLASSA, "", WS_CHILD | WS_VISIBLE, width / 4, height - 80,
                                   width / 2, 15, mainWindow, (HMENU)(INT_PTR)PROGRESS_BAR_ID,
@@ -162,17 +164,60 @@ static void ShowPercentage(void)
     MarkChanged(AREA_PERCENTAGE, &box);
 }
 
-/* Seconds left, from the bytes copied so far and the time they took, once
- * the bar has been open long enough for the rate to mean something. The
- * figure shown only counts down: an estimate that grows replaces it only
- * when it grows by more than a tenth, so that a slow block does not make it
- * jump. */
+/* Samples of the pass, (ms since the bar opened, bytes copied), spread over
+ * all of it: when the table is full every other sample goes and the spacing
+ * doubles, so a pass of an hour keeps as many as one of ten seconds. */
+enum { RATE_SAMPLES = 32 };
+static DWORD sampleTime[RATE_SAMPLES];
+static LONG sampleBytes[RATE_SAMPLES];
+static int samples;
+static DWORD sampleSpacing;
+
+static void StartRateSamples(void)
+{
+    sampleTime[0] = 0;
+    sampleBytes[0] = 0;
+    samples = 1;
+    sampleSpacing = 50;
+}
+
+static void NoteRateSample(DWORD elapsed)
+{
+    if (elapsed - sampleTime[samples - 1] < sampleSpacing)
+        return;
+    if (samples == RATE_SAMPLES) {
+        for (int i = 0; i < RATE_SAMPLES / 2; i++) {
+            sampleTime[i] = sampleTime[2 * i];
+            sampleBytes[i] = sampleBytes[2 * i];
+        }
+        samples = RATE_SAMPLES / 2;
+        sampleSpacing *= 2;
+    }
+    sampleTime[samples] = elapsed;
+    sampleBytes[samples++] = bytesCopied;
+}
+
+/* Seconds left, once the bar has been open long enough for the rate to mean
+ * something: the bytes still to copy at the rate of the later half of the
+ * time so far. The start of a copy (small files, each a seek of the CD
+ * drive) says little about the rest of it. The figure shown only counts
+ * down: an estimate that grows replaces it only when it grows by more than
+ * a tenth, so that a slow block does not make it jump. */
 static void ShowTimeLeft(void)
 {
     DWORD elapsed = GetTickCount() - progressOpened;
     if (elapsed <= TIME_LEFT_DELAY || bytesCopied <= 0 || bytesTotal <= 0)
         return;
-    double estimate = (double)(bytesTotal - bytesCopied) * (elapsed / 1000.0) / (double)bytesCopied;
+    int from = 0;
+    while (from + 1 < samples && sampleTime[from + 1] <= elapsed / 2)
+        from++;
+    LONG bytes = bytesCopied - sampleBytes[from];
+    DWORD time = elapsed - sampleTime[from];
+    if (bytes <= 0 || time == 0) {
+        bytes = bytesCopied;
+        time = elapsed;
+    }
+    double estimate = (double)(bytesTotal - bytesCopied) * (time / 1000.0) / (double)bytes;
     LONG seconds = estimate < 0 ? 0 : (LONG)(estimate + 0.5);
     if (shownSecondsLeft < 0 || seconds < shownSecondsLeft || seconds > shownSecondsLeft * 1.1)
         shownSecondsLeft = seconds;
@@ -242,6 +287,7 @@ static void RevealRows(LONG from, LONG to)
  * source, whose steps are further apart, has every step drawn. */
 int ProgressStep(void)
 {
+    NoteRateSample(GetTickCount() - progressOpened);
     LONG rows = RowsDue();
     if (rows > revealedRows) {
         ShowPercentage();
