@@ -183,6 +183,8 @@ static void StartRateSamples(void)
 
 static void NoteRateSample(DWORD elapsed)
 {
+    if (!samples)
+        StartRateSamples();
     if (elapsed - sampleTime[samples - 1] < sampleSpacing)
         return;
     if (samples == RATE_SAMPLES) {

@@ -61,7 +61,7 @@ registry() {
   done
 }
 
-# A mapfile as ddrescue writes it, the sector of FILELIST.WD's byte 100 bad.
+# A mapfile as ddrescue writes it: the sector that holds FILELIST.WD is bad.
 list_sector=$(awk '$3 == "DATA1/FILELIST.WD" { print $1 }' "$work/layout.txt")
 {
   echo '# Mapfile. Created by GNU ddrescue version 1.27'
