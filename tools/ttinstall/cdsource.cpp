@@ -32,8 +32,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-/* libarchive reads the image in blocks of this size. */
-#define CD_IMAGE_BLOCK (64 * 1024)
+/* libarchive reads the image in blocks of this size. It passes over the
+ * data of an entry by seeking whole blocks and reading the rest of the last:
+ * blocks of one sector, which every extent begins on, leave nothing to read,
+ * and walking the table then reads the directories alone (on a CD drive,
+ * every read elsewhere costs a seek). */
+#define CD_IMAGE_BLOCK 2048
 
 struct ImageFile {
   char name[CD_NAME_MAX];  /* normalised, '/'-separated, case as on the CD */
