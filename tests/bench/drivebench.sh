@@ -11,8 +11,8 @@
 #
 #   drivebench.sh CD_DIR CD_IMAGE WORK_DIR
 # Needs WINEPREFIX (drive D: a link to WORK_DIR/drive) and its wineserver,
-# and the native build in TT_NATIVE_BUILD. Prints one line of figures, or
-# why it could not measure.
+# and the native build in TT_NATIVE_BUILD. Prints two lines of figures, or
+# one saying why it could not measure.
 set -u
 . "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib/common.sh"
 cd_dir=$1 image=$2 work=$3
