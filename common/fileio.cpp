@@ -59,15 +59,23 @@ HANDLE *CloseFile(HANDLE *file)
     return file;
 }
 
+/* A read may return fewer bytes than asked before the end of the file: a
+ * CD drive that gives up on a sector hands over what it read before it.
+ * The rest is asked for again, so that the failure shows as a failed read
+ * at the place it happened; a read that returns nothing is the end. */
 int ReadFromFile(HANDLE file, void *buffer, DWORD count)
 {
-    DWORD done = 0;
-    if (!ReadFile(file, buffer, count, &done, NULL)) {
-        NoteFileFailure(END_DAMAGED_CD);
-        ShowError("Could not open/read from a file that was asked for.");
-        return 0;
+    DWORD total = 0, done = 1;
+    while (total < count && done) {
+        done = 0;
+        if (!ReadFile(file, (BYTE *)buffer + total, count - total, &done, NULL)) {
+            NoteFileFailure(END_DAMAGED_CD);
+            ShowError("Could not open/read from a file that was asked for.");
+            return 0;
+        }
+        total += done;
     }
-    if (done != count) {
+    if (total != count) {
         NoteFileFailure(END_DAMAGED_CD);
         ShowError("File reading problem, not enough information was read.");
         return 0;

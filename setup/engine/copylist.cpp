@@ -62,6 +62,24 @@ static void ReportDamagedData(const char *path, const char *destination, const c
     SetupMessage(message, MB_OK | MB_ICONERROR);
 }
 
+/* A read of the CD that fails (a scratch, a sector that no longer reads)
+ * leaves, after the runtime library's box, a line in the run's log naming
+ * the file and the byte at which its reading stopped. */
+static int ReadCd(HANDLE file, const char *path, void *buffer, DWORD count)
+{
+    DWORD start = SetFilePointer(file, 0, NULL, FILE_CURRENT);
+    if (ReadFromFile(file, buffer, count))
+        return 1;
+    /* The pointer stands where the read that failed began. */
+    DWORD failed = SetFilePointer(file, 0, NULL, FILE_CURRENT);
+    char text[400], name[260];
+    DisplayName(name, path);
+    wsprintfA(text, "unreadable: %s at byte %lu (a read of %lu bytes)", name, failed,
+              count - (failed - start));
+    LogText(text, NULL);
+    return 0;
+}
+
 static void ReportRefusedName(const char *path, const char *destination)
 {
     char message[800], name[260];
@@ -112,7 +130,7 @@ static BYTE *LoadWholeFile(const char *path, DWORD *size)
         block = (BYTE *)AllocateMemory((LONG)*size, 1);
     else if (ShowErrorBoxes)   /* quiet while the uninstallation reads the lists */
         ReportDamagedData(path, NULL, emptyFileReason);
-    if (block && !ReadFromFile(file, block, *size))
+    if (block && !ReadCd(file, path, block, *size))
         block = (BYTE *)FreeMemory(block);
     CloseFile(&file);
     return block;
@@ -163,12 +181,10 @@ static DWORD SourceFileSize(const char *source)
     return size;
 }
 
-LONG TotalListedSize(void)
+/* The bytes the list's files hold, for the list text already read: a CD is
+ * read once, the list too. */
+LONG TotalListedSize(const char *list, DWORD size)
 {
-    DWORD size;
-    char *list = (char *)LoadWholeFile(activeListPath, &size);
-    if (!list)
-        return 0;
     char source[260], destination[260];
     LONGLONG total = 0;
     int named = 0;
@@ -189,7 +205,6 @@ LONG TotalListedSize(void)
         total += fileSize;
         named = 1;
     }
-    FreeMemory(list);
     if (!named)
         ReportDamagedData(activeListPath, NULL, "the list names no file to copy");
     /* The progress display counts in signed 32 bits; no CD holds more. */
@@ -199,20 +214,19 @@ LONG TotalListedSize(void)
 int CopyListedFiles(void)
 {
     ResetProgress();
+    DWORD size;
+    char *list = (char *)LoadWholeFile(activeListPath, &size);
+    if (!list)
+        return 0;
     keepingSources = 1;
-    bytesTotal = TotalListedSize();
+    bytesTotal = TotalListedSize(list, size);
     keepingSources = 0;
     if (!bytesTotal) {
         CloseKeptSources();
+        FreeMemory(list);
         return 0;
     }
     bytesCopied = 0;
-    DWORD size;
-    char *list = (char *)LoadWholeFile(activeListPath, &size);
-    if (!list) {
-        CloseKeptSources();
-        return 0;
-    }
     if (!AllocateTransferBuffers()) {
         FreeTransferBuffers();
         CloseKeptSources();
@@ -314,9 +328,15 @@ int CopyListedFile(const char *source, char *destination)
 }
 
 /* The copy's ports onto the files of the CD and the game directory. */
+struct CdSource {
+    HANDLE file;
+    const char *path;
+};
+
 static int ReadPort(void *source, unsigned char *buffer, uint32_t count)
 {
-    return ReadFromFile((HANDLE)source, buffer, count);
+    CdSource *cd = (CdSource *)source;
+    return ReadCd(cd->file, cd->path, buffer, count);
 }
 
 static int WritePort(void *target, const unsigned char *bytes, uint32_t count)
@@ -349,7 +369,7 @@ int CopyFileData(BYTE *input, BYTE *output, HANDLE source, const char *sourcePat
     size_t length = strlen(sourcePath);
     if (length && sourcePath[length - 1] == '_') {
         uint32_t body;
-        if (!ReadFromFile(source, input, CFL_HEADER_SIZE))
+        if (!ReadCd(source, sourcePath, input, CFL_HEADER_SIZE))
             return 0;
         if (!ParseEntryHeader(input, size, &chunkFlag, &body, reason, sizeof(reason))) {
             ReportDamagedData(sourcePath, destination, reason);
@@ -366,7 +386,8 @@ int CopyFileData(BYTE *input, BYTE *output, HANDLE source, const char *sourcePat
     HANDLE file = CreateFileForWrite(target);
     if (!file)
         return 0;
-    TransferPorts ports = { ReadPort, source, WritePort, file, StepPort, NULL };
+    CdSource cd = { source, sourcePath };
+    TransferPorts ports = { ReadPort, &cd, WritePort, file, StepPort, NULL };
     uint32_t chunk;
     int result = TransferFileBody(&ports, chunkFlag, remaining, input, output, &chunk, reason, sizeof(reason));
     if (result == TRANSFER_DAMAGED) {
@@ -376,6 +397,10 @@ int CopyFileData(BYTE *input, BYTE *output, HANDLE source, const char *sourcePat
     if (result)
         LogWrittenFile(target, file);
     CloseFile(&file);
+    /* A copy that stops (the CD unreadable, the disk full) leaves no file
+     * that looks complete and is not. */
+    if (!result && DeleteFileA(target))
+        LogText("file removed, incomplete: ", target);
     return result;
 }
 

@@ -22,7 +22,7 @@ int FindInstalledGame(const char *marker);
 extern LONG bytesTotal;
 extern LONG bytesCopied;
 int CopyListedFiles(void);
-LONG TotalListedSize(void);
+LONG TotalListedSize(const char *list, DWORD size);
 int ParseListLine(const char *text, long remaining, char *source, char *destination);
 int IsFileIncluded(const char *source);
 int CopyListedFile(const char *source, char *destination);   /* inside CopyListedFiles, which holds the buffers */

@@ -14,11 +14,13 @@ LONG revealedRows;
 LONG pictureRows;
 
 enum { PROGRESS_BAR_ID = 1016 };
-enum { TIME_LEFT_DELAY = 5000 };   /* ms before the first estimate is worth showing */
+enum { TIME_LEFT_DELAY = 2000 };   /* ms before the first estimate is worth showing */
 
 static DWORD progressOpened;       /* GetTickCount when the bar opened */
 static LONG shownSecondsLeft = -1; /* the estimate on screen; -1 while none */
+static int loggedMark;             /* marks of the copy whose time left is in the run's log */
 static ProgressHook progressHook;
+static void StartRateSamples(void);
 
 ProgressHook SetProgressHook(ProgressHook hook)
 {
@@ -111,6 +113,10 @@ void ResetProgress(void)
  * the same. */
 int OpenProgress(void)
 {
+    /* The time left counts from here, bar or no bar. */
+    progressOpened = GetTickCount();
+    loggedMark = 0;
+    StartRateSamples();
     if (mainWindow) {
         int width = ScreenWidth(), height = ScreenHeight();
         progressBar = CreateWindowExA(0, PROGRESS_CLASSA, "", WS_CHILD | WS_VISIBLE, width / 4, height - 80,
@@ -125,7 +131,6 @@ int OpenProgress(void)
     timeLeftText[0] = '\0';
     shownSecondsLeft = -1;
     ForgetChanges();
-    progressOpened = GetTickCount();
     RepaintMainWindow(NULL, FALSE);
     return 1;
 }
@@ -163,17 +168,63 @@ static void ShowPercentage(void)
     MarkChanged(AREA_PERCENTAGE, &box);
 }
 
-/* Seconds left, from the rows done so far and the time they took, once the
- * bar has been open long enough for the rate to mean something. The figure
- * shown only counts down: an estimate that grows replaces it only when it
- * grows by more than a tenth, so that a slow block does not make it jump. */
-static void ShowTimeLeft(LONG rows)
+/* Samples of the pass, (ms since the bar opened, bytes copied), spread over
+ * all of it: when the table is full every other sample goes and the spacing
+ * doubles, so a pass of an hour keeps as many as one of ten seconds. */
+enum { RATE_SAMPLES = 32 };
+static DWORD sampleTime[RATE_SAMPLES];
+static LONG sampleBytes[RATE_SAMPLES];
+static int samples;
+static DWORD sampleSpacing;
+
+static void StartRateSamples(void)
+{
+    sampleTime[0] = 0;
+    sampleBytes[0] = 0;
+    samples = 1;
+    sampleSpacing = 50;
+}
+
+static void NoteRateSample(DWORD elapsed)
+{
+    if (!samples)
+        StartRateSamples();
+    if (elapsed - sampleTime[samples - 1] < sampleSpacing)
+        return;
+    if (samples == RATE_SAMPLES) {
+        for (int i = 0; i < RATE_SAMPLES / 2; i++) {
+            sampleTime[i] = sampleTime[2 * i];
+            sampleBytes[i] = sampleBytes[2 * i];
+        }
+        samples = RATE_SAMPLES / 2;
+        sampleSpacing *= 2;
+    }
+    sampleTime[samples] = elapsed;
+    sampleBytes[samples++] = bytesCopied;
+}
+
+/* Seconds left, once the bar has been open long enough for the rate to mean
+ * something: the bytes still to copy at the rate of the later half of the
+ * time so far. The start of a copy (small files, each a seek of the CD
+ * drive) says little about the rest of it. The figure shown only counts
+ * down: an estimate that grows replaces it only when it grows by more than
+ * a tenth, so that a slow block does not make it jump. */
+static void ShowTimeLeft(void)
 {
     DWORD elapsed = GetTickCount() - progressOpened;
-    if (elapsed <= TIME_LEFT_DELAY || rows <= 0)
+    if (elapsed <= TIME_LEFT_DELAY || bytesCopied <= 0 || bytesTotal <= 0)
         return;
-    double estimate = (double)(pictureRows - rows) * (elapsed / 1000.0) / (double)rows;
-    LONG seconds = estimate < 0 ? 0 : (LONG)estimate;
+    int from = 0;
+    while (from + 1 < samples && sampleTime[from + 1] <= elapsed / 2)
+        from++;
+    LONG bytes = bytesCopied - sampleBytes[from];
+    DWORD time = elapsed - sampleTime[from];
+    if (bytes <= 0 || time == 0) {
+        bytes = bytesCopied;
+        time = elapsed;
+    }
+    double estimate = (double)(bytesTotal - bytesCopied) * (time / 1000.0) / (double)bytes;
+    LONG seconds = estimate < 0 ? 0 : (LONG)(estimate + 0.5);
     if (shownSecondsLeft < 0 || seconds < shownSecondsLeft || seconds > shownSecondsLeft * 1.1)
         shownSecondsLeft = seconds;
     char text[sizeof(timeLeftText)];
@@ -184,6 +235,30 @@ static void ShowTimeLeft(LONG rows)
     int width = ScreenWidth(), height = ScreenHeight();
     RECT box = { 0, height - 80, width / 4 - 8, height - 62 };
     MarkChanged(AREA_TIME_LEFT, &box);
+}
+
+/* The run's log has the time left as shown at each tenth of the copy and at
+ * its quarters, with the time since the copy began, so that it can be held
+ * to the time that really remained (CloseProgress logs when it ended). */
+static void LogTimeLeft(void)
+{
+    static const int marks[] = { 10, 20, 25, 30, 40, 50, 60, 70, 75, 80, 90 };
+    enum { MARKS = sizeof(marks) / sizeof(marks[0]) };
+    if (bytesTotal <= 0)
+        return;
+    double percent = (double)bytesCopied * 100.0 / (double)bytesTotal;
+    while (loggedMark < MARKS && percent >= marks[loggedMark]) {
+        char text[120];
+        ShowTimeLeft();
+        DWORD elapsed = GetTickCount() - progressOpened;
+        if (shownSecondsLeft < 0)
+            wsprintfA(text, "time left at %d%%: none shown, after %lu ms", marks[loggedMark], elapsed);
+        else
+            wsprintfA(text, "time left at %d%%: %ld:%02ld, after %lu ms", marks[loggedMark],
+                      shownSecondsLeft / 60, shownSecondsLeft % 60, elapsed);
+        LogText(text, NULL);
+        loggedMark++;
+    }
 }
 
 /* Copies rows [from, to) of the colour picture over the grey one and repaints
@@ -218,13 +293,15 @@ static void RevealRows(LONG from, LONG to)
  * source, whose steps are further apart, has every step drawn. */
 int ProgressStep(void)
 {
+    NoteRateSample(GetTickCount() - progressOpened);
     LONG rows = RowsDue();
     if (rows > revealedRows) {
         ShowPercentage();
-        ShowTimeLeft(rows);
+        ShowTimeLeft();
         RevealRows(revealedRows, rows);
         barRows = rows;
     }
+    LogTimeLeft();
     if (DrawingPending() && (bytesCopied >= bytesTotal || GetTickCount() - lastDrawn >= PROGRESS_PACE))
         DrawChanges();
     if (progressHook)
@@ -234,6 +311,7 @@ int ProgressStep(void)
 
 int CloseProgress(void)
 {
+    LogNumber("copy ended after ", (long)(GetTickCount() - progressOpened), " ms");
     if (DrawingPending())
         DrawChanges();
     if (progressHook)

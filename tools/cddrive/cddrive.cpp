@@ -31,6 +31,9 @@ static const char kUsage[] =
   "  --access MS     access time of a read that does not continue the one\n"
   "                  before: it does when it starts in the sector the last\n"
   "                  read ended in or the one after (default 100)\n"
+  "  --buffer BYTES  the drive's buffer: while the host does not ask, the\n"
+  "                  drive reads on after the last read until it holds that\n"
+  "                  much (default 262144; 0: no reading ahead)\n"
   "  --error-time MS time a read that touches an unreadable sector takes\n"
   "                  before it fails with EIO (default 1000)\n"
   "  --mapfile FILE  a GNU ddrescue mapfile: its areas '-', '*', '/' and '?'\n"
@@ -80,11 +83,15 @@ static SectorMap g_bad;
 /* ---- the drive ---- */
 
 static double g_speed = 24.0 * 75 * 2048;
-static double g_accessMs = 100, g_errorMs = 1000;
+static double g_accessMs = 100, g_errorMs = 1000, g_bufferBytes = 256 * 1024;
 static FILE *g_log;
 static struct timespec g_start, g_busyUntil;
+/* Where the drive is: g_taken, the disc byte up to which the host has had
+ * the data; g_head, the byte up to which the drive has read into its buffer,
+ * at g_headTime (it reads on from there while it waits). */
 static int g_haveLast;
-static uint64_t g_lastSector;
+static uint64_t g_taken, g_head;
+static double g_headTime;
 
 static double Ms(const struct timespec *t) {
   return (t->tv_sec - g_start.tv_sec) * 1e3 + (t->tv_nsec - g_start.tv_nsec) / 1e6;
@@ -101,16 +108,64 @@ static int Before(const struct timespec *a, const struct timespec *b) {
 }
 
 /* The drive is one mechanism: a read begins when the last one is done (or
- * now, if the drive was idle) and the caller waits until it ends. Waiting
- * for an absolute time keeps the sleeps' overshoot from adding up. */
-static double Spend(double costMs) {
+ * now, if the drive was idle), in ms since the mount... */
+static double DriveStart(void) {
   struct timespec now;
   clock_gettime(CLOCK_MONOTONIC, &now);
   if (Before(&g_busyUntil, &now)) g_busyUntil = now;
-  double began = Ms(&g_busyUntil);
+  return Ms(&g_busyUntil);
+}
+
+/* ...and the caller waits until it ends. Waiting for an absolute time keeps
+ * the sleeps' overshoot from adding up. */
+static void Spend(double costMs) {
   AddMs(&g_busyUntil, costMs);
   while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &g_busyUntil, NULL) == EINTR) {}
-  return began;
+}
+
+/* What the drive takes for the disc bytes pos..pos+size-1, asked at ms. A
+ * read continues the last one when it starts in the sector the last ended
+ * in or the next; it then gets what the drive read ahead meanwhile (never
+ * past an unreadable sector) without waiting. Any other read first costs
+ * the access time. A read that touches an unreadable sector fails after the
+ * error time, and the drive has lost its place. */
+static double ReadCost(uint64_t pos, uint64_t size, double ms, int *bad) {
+  uint64_t first = pos / CD_SECTOR;
+  int continues = g_haveLast && g_taken > 0 && first >= (g_taken - 1) / CD_SECTOR &&
+                  first <= (g_taken - 1) / CD_SECTOR + 1;
+  *bad = SectorMapTouches(&g_bad, pos, size, NULL);
+  if (*bad) {
+    g_haveLast = 0;
+    return (continues ? 0 : g_accessMs) + g_errorMs;
+  }
+  double bytesPerMs = g_speed / 1000.0;
+  if (continues) {
+    double ahead = (ms - g_headTime) * bytesPerMs;
+    uint64_t head = g_head;
+    if (ahead > 0) {
+      uint64_t limit = g_taken + (uint64_t)g_bufferBytes;
+      head = g_head + (uint64_t)ahead < limit ? g_head + (uint64_t)ahead : limit;
+      uint64_t badAt;
+      if (head > g_head && SectorMapTouches(&g_bad, g_head, head - g_head, &badAt)) head = badAt;
+      if (head < g_head) head = g_head;
+    }
+    g_taken = pos + size;
+    if (pos + size <= head) {
+      g_head = head;
+      g_headTime = ms;
+      return 0;
+    }
+    uint64_t from = head > pos ? head : pos;
+    double cost = (pos + size - from) / bytesPerMs;
+    g_head = pos + size;
+    g_headTime = ms + cost;
+    return cost;
+  }
+  double cost = g_accessMs + size / bytesPerMs;
+  g_haveLast = 1;
+  g_taken = g_head = pos + size;
+  g_headTime = ms + cost;
+  return cost;
 }
 
 static void Log(double ms, const char *op, uint64_t offset, uint64_t length, double cost, const char *path) {
@@ -358,21 +413,12 @@ static int FsRead(const char *path, char *buf, size_t size, off_t offset, struct
     return 0;
   }
   uint64_t pos = e->firstSector * CD_SECTOR + off;
-  uint64_t first = pos / CD_SECTOR, last = (pos + size - 1) / CD_SECTOR;
-  double cost = 0;
-  if (!g_haveLast || (first != g_lastSector && first != g_lastSector + 1)) cost += g_accessMs;
-  if (SectorMapTouches(&g_bad, pos, size, NULL)) {
-    /* The drive retries and gives up; the head is lost. */
-    cost += g_errorMs;
-    g_haveLast = 0;
-    Log(Spend(cost), "eio", off, size, cost, path);
-    return -EIO;
-  }
-  cost += size * 1000.0 / g_speed;
-  g_haveLast = 1;
-  g_lastSector = last;
-  double began = Spend(cost);
-  Log(began, "read", off, size, cost, path);
+  double began = DriveStart();
+  int bad;
+  double cost = ReadCost(pos, size, began, &bad);
+  Spend(cost);
+  Log(began, bad ? "eio" : "read", off, size, cost, path);
+  if (bad) return -EIO;
   uint64_t at = g_sourceIsImage ? pos : off;
   size_t done = 0;
   while (done < size) {
@@ -392,6 +438,9 @@ static int FsRelease(const char *, struct fuse_file_info *fi) {
 
 static void *FsInit(struct fuse_conn_info *conn, struct fuse_config *cfg) {
   conn->max_readahead = 0;
+  /* A read the kernel splits goes to the drive piece after piece, and the
+   * first that fails ends it, as one request to a drive does. */
+  conn->want &= ~FUSE_CAP_ASYNC_DIO;
   cfg->direct_io = 1;
   cfg->kernel_cache = 0;
   cfg->entry_timeout = cfg->attr_timeout = 3600;  /* a CD does not change */
@@ -438,6 +487,7 @@ int main(int argc, char **argv) {
       i++;
       if (!strcmp(a, "--speed")) { if (!ParseSpeed(v)) { fprintf(stderr, "cddrive: --speed %s: not a speed\n", v); return 1; } }
       else if (!strcmp(a, "--access")) { if (!ParseMs(v, &g_accessMs)) { fprintf(stderr, "cddrive: --access %s: not a time in ms\n", v); return 1; } }
+      else if (!strcmp(a, "--buffer")) { if (!ParseMs(v, &g_bufferBytes)) { fprintf(stderr, "cddrive: --buffer %s: not a size in bytes\n", v); return 1; } }
       else if (!strcmp(a, "--error-time")) { if (!ParseMs(v, &g_errorMs)) { fprintf(stderr, "cddrive: --error-time %s: not a time in ms\n", v); return 1; } }
       else if (!strcmp(a, "--mapfile")) mapfile = v;
       else if (!strcmp(a, "--log")) logPath = v;

@@ -34,8 +34,12 @@
 
 #define CD_SECTOR_BYTES 2048
 
-/* libarchive reads the image in blocks of this size. */
-#define CD_IMAGE_BLOCK (64 * 1024)
+/* libarchive reads the image in blocks of this size. It passes over the
+ * data of an entry by skipping whole blocks and reading the rest of the last:
+ * blocks of one sector, which every extent begins on, leave nothing to read,
+ * and walking the table then reads the directories alone (on a CD drive,
+ * every read elsewhere costs a seek). */
+#define CD_IMAGE_BLOCK CD_SECTOR_BYTES
 
 struct ImageFile {
   char name[CD_NAME_MAX];  /* normalised, '/'-separated, case as on the CD */
@@ -636,6 +640,27 @@ static int AddRecordedFile(void *context, const char *path, int isDirectory, uin
   return 1;
 }
 
+/* A file of the table that the directory records also name, with the same
+ * size, is read straight from its extents rather than through a stream of
+ * its own, which would read the image's directories again (on a CD drive,
+ * a seek each time). */
+static int NoteRecordedExtents(void *context, const char *path, int isDirectory, uint64_t size,
+                               const IsoExtent *extents, int extentCount)
+{
+  (void)context;
+  char name[CD_NAME_MAX];
+  if (isDirectory || !size || !NormaliseImageName(path, name))
+    return 1;
+  struct ImageFile *f = FindImageFile(name);
+  if (!f || f->raw || f->damaged || f->size != size || extentCount < 1 ||
+      extentCount > (int)(sizeof f->extents / sizeof f->extents[0]))
+    return 1;
+  memcpy(f->extents, extents, sizeof(IsoExtent) * (size_t)extentCount);
+  f->extentCount = extentCount;
+  f->raw = 1;
+  return 1;
+}
+
 /* libarchive walks the image in the order of the data and stops at the
  * first error: at the end of an image that is cut short, or at a sector
  * that cannot be read, before the files that lie beyond. When the image's
@@ -716,6 +741,10 @@ static int OpenImage(char *reason, size_t reasonSize)
       return 0;
     }
   }
+  uint64_t volume = 0;
+  if (ReadIsoDirectory(PreadImage, s, NoteRecordedExtents, NULL, &volume, NULL, 0) && ImageSize(s) < volume)
+    snprintf(g_imageCut, sizeof g_imageCut, "the CD image is cut short (%llu of %llu bytes)",
+             (unsigned long long)ImageSize(s), (unsigned long long)volume);
   EndImage(a, s);
   return 1;
 }
