@@ -7,6 +7,7 @@
  * Everything else (REM, TITLE, PREGAP, FLAGS...) has no bearing on where the
  * data lies and is passed over. */
 #include "tools/ttinstall/cueimage.h"
+#include "tools/ttinstall/reason.h"
 #include "tools/mkcue/cdsector.h"
 
 #include <ctype.h>
@@ -39,16 +40,6 @@ struct CueTrack {
   long index0, index1; /* frames in the file, -1 until given */
 };
 
-static int Refuse(char *reason, size_t reasonSize, const char *format, ...)
-{
-  if (reason && reasonSize) {
-    va_list args;
-    va_start(args, format);
-    vsnprintf(reason, reasonSize, format, args);
-    va_end(args);
-  }
-  return 0;
-}
 
 static int EndsWithCue(const char *path)
 {

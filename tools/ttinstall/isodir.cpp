@@ -2,6 +2,7 @@
  * little-endian half, records that never cross a logical block (a zero
  * length byte pads to the next one), "." and ".." as the names 0 and 1. */
 #include "tools/ttinstall/isodir.h"
+#include "tools/ttinstall/reason.h"
 
 #include <errno.h>
 #include <stdarg.h>
@@ -21,16 +22,6 @@ struct PendingDirectory {
     char path[ISO_PATH_SIZE];
 };
 
-static int Refuse(char *reason, size_t reasonSize, const char *format, ...)
-{
-    if (reason && reasonSize) {
-        va_list args;
-        va_start(args, format);
-        vsnprintf(reason, reasonSize, format, args);
-        va_end(args);
-    }
-    return 0;
-}
 
 static uint32_t Le32(const unsigned char *p)
 {
