@@ -19,6 +19,7 @@
 #include <unistd.h>
 
 #include "tools/cddrive/sectormap.h"
+#include "tools/ttinstall/isodir.h"
 
 static const char kUsage[] =
   "usage: cddrive [OPTION]... SOURCE MOUNTPOINT\n"
@@ -245,58 +246,53 @@ static int WalkDirectory(int dir, uint64_t *nextSector) {
 
 /* ---- files inside an ISO 9660 image, for --bad ---- */
 
-static int ReadImage(uint64_t pos, void *buf, size_t n) {
-  return pread(g_imageFd, buf, n, (off_t)pos) == (ssize_t)n;
+static long ReadImageAt(void *, void *buffer, size_t count, uint64_t at) {
+  return (long)pread(g_imageFd, buffer, count, (off_t)at);
 }
 
-static uint32_t Le32(const unsigned char *p) {
-  return p[0] | (p[1] << 8) | (p[2] << 16) | ((uint32_t)p[3] << 24);
-}
+struct ImageSearch {
+  const char *want;
+  uint64_t at;     /* the byte of the file asked for; then its byte in the image */
+  uint64_t size;   /* the file's */
+  int found;
+};
 
-/* 1 when the ISO 9660 name (n bytes) is want, without regard to case or a
- * ";1" version and a trailing dot. */
-static int IsoNameIs(const unsigned char *name, int n, const char *want, size_t wantLen) {
-  const unsigned char *semi = (const unsigned char *)memchr(name, ';', (size_t)n);
-  if (semi) n = (int)(semi - name);
-  if (n > 0 && name[n - 1] == '.') n--;
-  return (size_t)n == wantLen && strncasecmp((const char *)name, want, wantLen) == 0;
-}
+static int SameCdPath(const char *a, const char *b);
 
-/* The byte position in the image of the file path (components split by '/'
- * or '\\'), through the primary volume descriptor's tree. */
-static int FindInImage(const char *path, uint64_t *pos, uint64_t *size) {
-  unsigned char pvd[CD_SECTOR];
-  if (!ReadImage(16 * CD_SECTOR, pvd, sizeof pvd) || pvd[0] != 1 || memcmp(pvd + 1, "CD001", 5)) return 0;
-  uint64_t extent = Le32(pvd + 156 + 2), length = Le32(pvd + 156 + 10);
-  int isDir = 1;
-  const char *p = path;
-  while (*p) {
-    while (*p == '/' || *p == '\\') p++;
-    if (!*p) break;
-    size_t len = strcspn(p, "/\\");
-    if (!isDir) return 0;
-    int found = 0;
-    for (uint64_t off = 0; off < length && !found;) {
-      unsigned char rec[256];
-      uint64_t at = extent * CD_SECTOR + off;
-      if (!ReadImage(at, rec, 1)) return 0;
-      if (rec[0] == 0) { off = (off / CD_SECTOR + 1) * CD_SECTOR; continue; }
-      if (rec[0] < 34 || !ReadImage(at, rec, rec[0])) return 0;
-      if (IsoNameIs(rec + 33, rec[32], p, len)) {
-        extent = Le32(rec + 2);
-        length = Le32(rec + 10);
-        isDir = (rec[25] & 2) != 0;
-        found = 1;
-      }
-      off += rec[0];
+/* The records name a file with its ";1" version and, for a name without an
+ * extension, a trailing dot. */
+static int FindImageByte(void *context, const char *path, int isDirectory, uint64_t size,
+                         const IsoExtent *extents, int extentCount) {
+  struct ImageSearch *search = (struct ImageSearch *)context;
+  char name[ISO_PATH_SIZE];
+  snprintf(name, sizeof name, "%s", path);
+  char *version = strrchr(name, ';');
+  if (version) *version = 0;
+  size_t n = strlen(name);
+  if (n && name[n - 1] == '.') name[n - 1] = 0;
+  if (isDirectory || search->found || !SameCdPath(name, search->want)) return 1;
+  search->found = -1;  /* there, but the byte lies beyond its end */
+  search->size = size;
+  uint64_t start = 0;
+  for (int i = 0; i < extentCount && search->at < size; start += extents[i].size, i++)
+    if (search->at < start + extents[i].size) {
+      search->at = extents[i].offset + search->at - start;
+      search->found = 1;
+      break;
     }
-    if (!found) return 0;
-    p += len;
-  }
-  if (isDir) return 0;
-  *pos = extent * CD_SECTOR;
-  *size = length;
   return 1;
+}
+
+/* The byte position in the image of byte off of the file path (components
+ * split by '/' or '\\'), through the image's own directory records: 1, or
+ * 0 for no such file, -1 when the file has no such byte. */
+static int FindInImage(const char *path, uint64_t off, uint64_t *pos, uint64_t *size) {
+  struct ImageSearch search = { path, off, 0, 0 };
+  uint64_t volume;
+  ReadIsoDirectory(ReadImageAt, NULL, FindImageByte, &search, &volume, NULL, 0);
+  if (search.found == 1) *pos = search.at;
+  *size = search.size;
+  return search.found;
 }
 
 /* ---- looking files up ---- */
@@ -338,10 +334,12 @@ static int AddBadByte(const char *arg) {
         size = g_entry[i].size;
         found = 1;
       }
-    if (!found && g_sourceIsImage) found = FindInImage(name, &pos, &size);
+    if (found && off >= size) found = -1;
+    else if (found) pos += off;
+    else if (g_sourceIsImage) found = FindInImage(name, off, &pos, &size);
     if (!found) { fprintf(stderr, "cddrive: --bad %s: no such file on the CD\n", arg); return 0; }
-    if (off >= size) { fprintf(stderr, "cddrive: --bad %s: the file has %llu bytes\n", arg, (unsigned long long)size); return 0; }
-    if (!SectorMapAddBytes(&g_bad, pos + off, 1)) { fprintf(stderr, "cddrive: too many bad sectors\n"); return 0; }
+    if (found < 0) { fprintf(stderr, "cddrive: --bad %s: the file has %llu bytes\n", arg, (unsigned long long)size); return 0; }
+    if (!SectorMapAddBytes(&g_bad, pos, 1)) { fprintf(stderr, "cddrive: too many bad sectors\n"); return 0; }
     return 1;
   }
 bad:
