@@ -121,7 +121,7 @@ static int IsSeparator(char c)
  * and it drops trailing blanks before the extension. Windows counts the
  * superscript digits of code page 1252 as digits here. CONIN$ and CONOUT$
  * open the console and DOS keeps CLOCK$; they are refused the same way. */
-static int IsDeviceName(const char *start, const char *end)
+int IsDeviceName(const char *start, const char *end)
 {
   static const char *const devices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$", "CLOCK$"};
   const char *stop = start;

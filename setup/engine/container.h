@@ -73,6 +73,11 @@ int CheckDecodedChunk(int status, size_t produced, uint32_t expanded,
  * extension, in any component. */
 int IsSafeRelativePath(const char *path);
 
+/* 1 when the name from start to end (one component, without a separator)
+ * opens a device in every directory: CON, PRN, AUX, NUL, COM1-COM9,
+ * LPT1-LPT9 and the like, with an extension or trailing blanks too. */
+int IsDeviceName(const char *start, const char *end);
+
 /* Receives the expanded contents of a container walked by ValidateContainer:
  * for each entry first a call with bytes NULL and count 0, then one call per
  * raw block or chunk. Answering 0 stops the walk. */

@@ -7,6 +7,7 @@
 #include "setup/flows/flows.h"
 #include "setup/shell/shell.h"
 #include "setup/engine/engine.h"
+#include "setup/engine/container.h"
 #include "setup/windows/integration.h"
 #include "settings/settings.h"
 #include "settings/installstate.h"
@@ -22,29 +23,6 @@ static int Ended(int status)
 
 /* ---- The directory's text ---------------------------------------------------- */
 
-/* CON, PRN, AUX, NUL, COM1 to COM9 and LPT1 to LPT9 name devices in every
- * directory, with an extension or trailing blanks too (COM1.TXT). */
-static int IsDeviceName(const char *name, size_t length)
-{
-    static const char *const devices[] = { "CON", "PRN", "AUX", "NUL" };
-    size_t base = 0;
-    while (base < length && name[base] != '.')
-        base++;
-    while (base > 0 && name[base - 1] == ' ')
-        base--;
-    if (base < 3 || base > 4)
-        return 0;
-    char upper[5];
-    for (size_t i = 0; i < base; i++)
-        upper[i] = name[i] >= 'a' && name[i] <= 'z' ? (char)(name[i] - 32) : name[i];
-    upper[base] = '\0';
-    for (const char *device : devices)
-        if (strcmp(upper, device) == 0)
-            return 1;
-    return base == 4 && (memcmp(upper, "COM", 3) == 0 || memcmp(upper, "LPT", 3) == 0) && upper[3] >= '1' &&
-           upper[3] <= '9';
-}
-
 const char *RefusedDirectoryText(const char *directory)
 {
     for (size_t i = 0; directory[i]; i++) {
@@ -58,7 +36,7 @@ const char *RefusedDirectoryText(const char *directory)
     for (size_t start = 0, i = 0; i <= length; i++) {
         if (directory[i] != '\\' && directory[i] != '\0')
             continue;
-        if (start > 0 && IsDeviceName(directory + start, i - start))
+        if (start > 0 && IsDeviceName(directory + start, directory + i))
             return "a device name in the directory: ";
         /* Something along the path that is there and is no directory: no
          * directory can be made where it is. */
