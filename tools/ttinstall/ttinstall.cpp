@@ -58,6 +58,9 @@ static const char usageText[] =
     "                      reading them; install refuses those files\n"
     "  --keep-damaged      install installs them as the image holds them (what\n"
     "                      ddrescue could not read is zeros there), and exits 1\n"
+    "  -q, --quiet         no progress line and no notes: only what the command\n"
+    "                      prints, warnings and errors\n"
+    "  -V, --version       the version of ttinstall\n"
     "  -h, --help          this text\n"
     "\n"
     "Exit status: 0 done; 1 the game's CD has data missing, damaged or unreadable,\n"
@@ -80,6 +83,7 @@ static struct {
     int showProgress;
     const char *mapfile;            /* ddrescue's, for an image */
     int keepDamaged;
+    int quiet;                      /* -q: no progress line, no notes */
 } options;
 
 static char *settingsText;          /* the CD's QVX.INF */
@@ -1105,6 +1109,11 @@ static int ParseArguments(int argc, char **argv)
         if (!strcmp(argv[i], "-h") || !strcmp(argv[i], "--help")) {
             fputs(usageText, stdout);
             exit(EXIT_DONE);
+        } else if (!strcmp(argv[i], "-V") || !strcmp(argv[i], "--version")) {
+            fputs("ttinstall " TTINSTALL_VERSION "\n", stdout);
+            exit(EXIT_DONE);
+        } else if (!strcmp(argv[i], "-q") || !strcmp(argv[i], "--quiet")) {
+            options.quiet = 1;
         } else if (OptionValue("--language", argc, argv, &i, &value)) {
             options.language = value;
             options.languageIndex = value ? LanguageNamed(value) : 0;
