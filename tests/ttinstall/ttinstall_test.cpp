@@ -7,12 +7,14 @@
 
 #include <gtest/gtest.h>
 #include <limits.h>
+#include <pty.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <string>
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -271,6 +273,89 @@ TEST(Ttinstall, ADamagedChunkIsNamedAndNeverInstalled)
   EXPECT_EQ(access((work + "/game/G1/B.DAT").c_str(), F_OK), -1);
   EXPECT_EQ(access((work + "/game/QVX.INF").c_str(), F_OK), -1);
   ExpectNothingAstray("damaged chunk");
+}
+
+/* ttinstall on a terminal COLUMNS wide with ENV ("NAME=value,...", an empty
+ * value unsets NAME): what the terminal got, standard output and error
+ * together. */
+static int RunOnTerminal(const std::string &arguments, const std::string &env, int columns, std::string *shown)
+{
+  struct winsize size = { 24, (unsigned short)columns, 0, 0 };
+  int terminal;
+  pid_t child = forkpty(&terminal, nullptr, nullptr, &size);
+  if (child == 0) {
+    size_t at = 0;
+    while (at < env.size()) {
+      size_t end = env.find(',', at), equals = env.find('=', at);
+      std::string name = env.substr(at, equals - at), value = env.substr(equals + 1, end - equals - 1);
+      if (value.empty())
+        unsetenv(name.c_str());
+      else
+        setenv(name.c_str(), value.c_str(), 1);
+      at = end == std::string::npos ? env.size() : end + 1;
+    }
+    execl("/bin/sh", "sh", "-c", ("exec '" TTINSTALL_PATH "' " + arguments).c_str(), (char *)nullptr);
+    _exit(127);
+  }
+  shown->clear();
+  char buffer[4096];
+  for (ssize_t n; (n = read(terminal, buffer, sizeof(buffer))) > 0;)
+    shown->append(buffer, (size_t)n);
+  close(terminal);
+  int status;
+  waitpid(child, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+/* The progress line keeps to a terminal that takes it and to its width, is
+ * redrawn without escape sequences, and -q drops it with the notes; the
+ * "ttinstall:" of an error is red unless NO_COLOR, and a control character
+ * from the CD never reaches the terminal. */
+TEST(Ttinstall, KeepsToTheTerminal)
+{
+  struct Case {
+    const char *name;
+    const char *list;
+    const char *options;
+    const char *env;
+    int status;
+    bool progress, summary, colour;
+    const char *message;
+  } cases[] = {
+    { "xterm", goodList, "", "TERM=xterm,NO_COLOR=", 0, true, true, false, "installed 5 files" },
+    { "narrow", goodList, "", "TERM=xterm,NO_COLOR=", 0, true, true, false, nullptr },
+    { "quiet", goodList, "-q", "TERM=xterm", 0, false, false, false, nullptr },
+    { "dumb", goodList, "", "TERM=dumb", 0, false, true, false, nullptr },
+    { "no TERM", goodList, "", "TERM=", 0, false, true, false, nullptr },
+    { "error in colour", "ZEPH.BAT,ZEPH.BAT\r\nLOST.TXT,LOST.TXT\r\n", "", "TERM=xterm,NO_COLOR=", 1, false, false,
+      true, "\033[1;31mttinstall:\033[m DATA1\\LOST.TXT is missing from the CD" },
+    { "NO_COLOR", "ZEPH.BAT,ZEPH.BAT\r\nL\033]0;x\007\033[2J.TXT,LOST.TXT\r\n", "", "TERM=xterm,NO_COLOR=1", 1,
+      false, false, false, "ttinstall: DATA1\\L?]0;X??[2J.TXT is missing from the CD" },
+  };
+  for (const Case &c : cases) {
+    MakeCd(c.list, GoodEntries());
+    int columns = strcmp(c.name, "narrow") ? 60 : 30;
+    std::string shown;
+    EXPECT_EQ(c.status, RunOnTerminal(std::string(c.options) + " install '" + work + "/cd' '" + work + "/game'",
+                                      c.env, columns, &shown))
+        << c.name << ": " << shown;
+    /* The terminal turns each \n into \r\n; any other \r begins a line of
+     * progress (or its blanking), as wide as the terminal but one column. */
+    bool progress = false;
+    for (size_t at = shown.find('\r'); at != std::string::npos; at = shown.find('\r', at + 1)) {
+      if (shown[at + 1] == '\n')
+        continue;
+      progress = true;
+      size_t end = shown.find('\r', at + 1);
+      if (end != std::string::npos && shown[end + 1] != '\n')
+        EXPECT_EQ(end - at - 1, (size_t)columns - 1) << c.name << ": " << shown;
+    }
+    EXPECT_EQ(c.progress, progress) << c.name << ": " << shown;
+    EXPECT_EQ(c.summary, shown.find("installed ") != std::string::npos) << c.name << ": " << shown;
+    EXPECT_EQ(c.colour, shown.find('\033') != std::string::npos) << c.name << ": " << shown;
+    if (c.message)
+      EXPECT_NE(shown.find(c.message), std::string::npos) << c.name << ": " << shown;
+  }
 }
 
 /* --dosbox: the drive above DIR, the game directory DIR's name gives or

@@ -21,6 +21,7 @@
 #include <string.h>
 #include <strings.h>
 #include <time.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 enum { EXIT_DONE = 0, EXIT_DAMAGED = 1, EXIT_USAGE = 2, EXIT_NO_CD = 3, EXIT_WRITE = 4 };
@@ -102,10 +103,34 @@ static uint64_t sourceTotal, sourceDone;   /* the CD's bytes, for the progress l
 
 /* ---- Messages ------------------------------------------------------------ */
 
-static void SayList(const char *format, va_list args)
+enum { SAY_ERROR, SAY_WARNING, SAY_NOTE };
+
+/* What standard error is: a terminal that takes the progress line (TERM set
+ * and not "dumb", as innoextract asks), and whether the "ttinstall:" of errors
+ * and warnings is coloured there (not with NO_COLOR, whatever its value). */
+static int stderrTerminal, stderrColour;
+
+static void ClearProgress(void);
+
+static void SayList(int kind, const char *format, va_list args)
 {
-    fputs("ttinstall: ", stderr);
-    vfprintf(stderr, format, args);
+    if (kind == SAY_NOTE && options.quiet)
+        return;
+    ClearProgress();
+    if (stderrColour && kind != SAY_NOTE)
+        fputs(kind == SAY_ERROR ? "\033[1;31mttinstall:\033[m " : "\033[1;33mttinstall:\033[m ", stderr);
+    else
+        fputs("ttinstall: ", stderr);
+    if (kind == SAY_WARNING)
+        fputs("warning: ", stderr);
+    /* Names come from the CD and the command line: a control character
+     * among them is shown as '?', never handed to the terminal. */
+    char text[8192];
+    vsnprintf(text, sizeof(text), format, args);
+    for (unsigned char *c = (unsigned char *)text; *c; c++)
+        if (*c < 0x20 || *c == 0x7F)
+            *c = '?';
+    fputs(text, stderr);
     fputc('\n', stderr);
 }
 
@@ -113,7 +138,24 @@ static void Say(const char *format, ...)
 {
     va_list args;
     va_start(args, format);
-    SayList(format, args);
+    SayList(SAY_ERROR, format, args);
+    va_end(args);
+}
+
+static void Warn(const char *format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    SayList(SAY_WARNING, format, args);
+    va_end(args);
+}
+
+/* Said unless -q asks for quiet. */
+static void Note(const char *format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    SayList(SAY_NOTE, format, args);
     va_end(args);
 }
 
@@ -130,7 +172,7 @@ static int Damaged(const char *format, ...)
 {
     va_list args;
     va_start(args, format);
-    SayList(format, args);
+    SayList(SAY_ERROR, format, args);
     va_end(args);
     damagedCount++;
     return SetStatus(EXIT_DAMAGED);
@@ -140,7 +182,7 @@ static int Damaged(const char *format, ...)
  * Outfitter says so and skips the line, and so does this. */
 void ReportLongLine(void)
 {
-    Say("warning: FILELIST.WD or QVX.INF has a line too long to read; it is skipped");
+    Warn("FILELIST.WD or QVX.INF has a line too long to read; it is skipped");
 }
 
 /* ---- The progress line ----------------------------------------------------- */
@@ -153,8 +195,25 @@ static double Seconds(const struct timespec *from, const struct timespec *to)
     return (double)(to->tv_sec - from->tv_sec) + (double)(to->tv_nsec - from->tv_nsec) / 1e9;
 }
 
+static int progressShown;   /* the line is on the terminal now */
+
+/* The terminal's width: its own, else COLUMNS, else 80. */
+static int TerminalColumns(void)
+{
+    struct winsize size;
+    if (ioctl(2, TIOCGWINSZ, &size) == 0 && size.ws_col > 0)
+        return size.ws_col;
+    const char *columns = getenv("COLUMNS");
+    if (columns && columns[0] >= '1' && columns[0] <= '9' && strspn(columns, "0123456789") == strlen(columns) &&
+        strlen(columns) <= 4)
+        return atoi(columns);
+    return 80;
+}
+
 /* At most ten times a second, on a terminal only: name, share, speed and the
- * time left. */
+ * time left, on one line one column narrower than the terminal (a line that
+ * filled it would wrap on some), redrawn with a carriage return and blanks
+ * alone, so that no escape sequence is ever written for it. */
 static void ShowProgress(int force)
 {
     if (!options.showProgress)
@@ -168,17 +227,52 @@ static void ShowProgress(int force)
     double rate = elapsed > 0 ? (double)sourceDone / elapsed : 0;
     int percent = sourceTotal ? (int)(sourceDone * 100 / sourceTotal) : 100;
     long left = rate > 0 ? (long)((double)(sourceTotal - sourceDone) / rate + 0.5) : 0;
-    fprintf(stderr, "\r\033[K%-32.32s %3d%%  %7.1f MB/s  %ld:%02ld left", progressName, percent,
-            rate / 1048576.0, left / 60, left % 60);
+    char tail[80], line[512];
+    int tailLength = snprintf(tail, sizeof(tail), "%3d%%  %7.1f MB/s  %ld:%02ld left", percent,
+                              rate / 1048576.0, left / 60, left % 60);
+    int room = TerminalColumns() - 1;
+    if (room > (int)sizeof(line) - 8)
+        room = (int)sizeof(line) - 8;
+    int nameColumns = room - tailLength - 1;
+    if (nameColumns > 32)
+        nameColumns = 32;
+    size_t length = 0;
+    int columns = 0;
+    if (nameColumns >= 8) {
+        /* The name by its characters (UTF-8 continuation bytes take no
+         * column), control characters shown as '?'. */
+        for (const unsigned char *c = (const unsigned char *)progressName; *c; c++) {
+            if ((*c & 0xC0) != 0x80 && columns == nameColumns)
+                break;
+            if ((*c & 0xC0) != 0x80)
+                columns++;
+            line[length++] = *c < 0x20 || *c == 0x7F ? '?' : (char)*c;
+        }
+        for (; columns <= nameColumns; columns++)
+            line[length++] = ' ';
+    }
+    for (int i = 0; i < tailLength && columns < room; i++, columns++)
+        line[length++] = tail[i];
+    for (; columns < room; columns++)
+        line[length++] = ' ';
+    fputc('\r', stderr);
+    fwrite(line, 1, length, stderr);
     fflush(stderr);
+    progressShown = 1;
 }
 
-static void EndProgress(void)
+/* The line blanked, the cursor at its start, before anything else is said. */
+static void ClearProgress(void)
 {
-    if (options.showProgress) {
-        fputs("\r\033[K", stderr);
-        fflush(stderr);
-    }
+    if (!progressShown)
+        return;
+    int room = TerminalColumns() - 1;
+    fputc('\r', stderr);
+    for (int i = 0; i < room; i++)
+        fputc(' ', stderr);
+    fputc('\r', stderr);
+    fflush(stderr);
+    progressShown = 0;
 }
 
 /* ---- The CD ------------------------------------------------------------- */
@@ -350,7 +444,7 @@ static int ClearOfBadAreas(const char *cdName, const char *what, uint64_t start,
         return Damaged("%s: %s lies on a bad area of the mapfile (bytes %llu-%llu): refused "
                        "(--keep-damaged installs from it as the image holds it)", cdName, what,
                        (unsigned long long)from, (unsigned long long)to - 1);
-    Say("warning: %s: %s lies on a bad area of the mapfile (bytes %llu-%llu): installed as the image holds it",
+    Warn("%s: %s lies on a bad area of the mapfile (bytes %llu-%llu): installed as the image holds it",
         cdName, what, (unsigned long long)from, (unsigned long long)to - 1);
     keptDamaged++;
     return 1;
@@ -406,7 +500,7 @@ static int TransferOne(CdReader *reader, const char *cdName, long entry, const c
     }
     if (options.mode == MODE_INSTALL)
         AbandonGameFile();
-    EndProgress();
+    ClearProgress();
     if (writer.failed) {
         Say("cannot write %s in %s: %s", destination, options.gamePath, writer.reason);
         return SetStatus(EXIT_WRITE);
@@ -996,7 +1090,7 @@ static void ChooseLanguage(void)
     options.languageIndex = chosen;
     char name[16];
     if (chosen != wanted)
-        Say("the CD has no DATA1\\%.*s directory for its language: %s is installed",
+        Note("the CD has no DATA1\\%.*s directory for its language: %s is installed",
             (int)strlen(languageDirectories[wanted]) - 1, languageDirectories[wanted],
             LanguageName(chosen, name, sizeof(name)));
 }
@@ -1013,7 +1107,7 @@ static void NameDamaged(void *context, const char *name, int isDirectory, const 
     for (char *p = shown; *p; p++)
         *p = *p == '/' ? '\\' : *p;
     if (isDirectory && options.mode == MODE_INSTALL && options.keepDamaged)
-        Say("warning: the directory %s of the image lies on a bad area of the mapfile (bytes %s)",
+        Warn("the directory %s of the image lies on a bad area of the mapfile (bytes %s)",
             shown[0] ? shown : "(the root)", text);
     else if (isDirectory)
         Damaged("the directory %s of the image lies on a bad area of the mapfile (bytes %s): the names it "
@@ -1149,7 +1243,7 @@ static int ParseArguments(int argc, char **argv)
         } else if (!strcmp(argv[i], "--keep-damaged")) {
             options.keepDamaged = 1;
         } else if (argv[i][0] == '-' && argv[i][1]) {
-            fprintf(stderr, "ttinstall: unknown option %s\n", argv[i]);
+            Say("unknown option %s", argv[i]);
             return Usage(NULL);
         } else if (wordCount < 4) {
             words[wordCount++] = argv[i];
@@ -1167,7 +1261,7 @@ static int ParseArguments(int argc, char **argv)
     else if (!strcmp(words[0], "install"))
         options.mode = MODE_INSTALL, wanted = 3;
     else {
-        fprintf(stderr, "ttinstall: unknown command %s\n", words[0]);
+        Say("unknown command %s", words[0]);
         return Usage(NULL);
     }
     if (wordCount != wanted)
@@ -1204,7 +1298,7 @@ static int PlanDosbox(void)
     if (!options.memoryGiven)
         options.memoryKb = DosboxExtendedKb(dosbox.memoryMb);
     if (dosbox.note[0])
-        Say("note: %s", dosbox.note);
+        Note("note: %s", dosbox.note);
     return 1;
 }
 
@@ -1219,6 +1313,9 @@ static void Interrupted(int signalNumber)
 
 int main(int argc, char **argv)
 {
+    const char *term = getenv("TERM");
+    stderrTerminal = isatty(2) && term && term[0] && strcmp(term, "dumb") != 0;
+    stderrColour = stderrTerminal && !getenv("NO_COLOR");
     int status = ParseArguments(argc, argv);
     if (status != EXIT_DONE)
         return status;
@@ -1253,7 +1350,7 @@ int main(int argc, char **argv)
         Say("out of memory");
         return EXIT_WRITE;
     }
-    options.showProgress = options.mode != MODE_LIST && isatty(2);
+    options.showProgress = options.mode != MODE_LIST && !options.quiet && stderrTerminal;
     if (options.mode == MODE_INSTALL) {
         signal(SIGINT, Interrupted);
         signal(SIGTERM, Interrupted);
@@ -1269,11 +1366,11 @@ int main(int argc, char **argv)
     if (done)
         done = WriteSettingsFile();
     if (done && options.dosboxFile && !WriteDosboxConf(&dosbox, reason, sizeof(reason))) {
-        EndProgress();
+        ClearProgress();
         Say("%s", reason);
         done = SetStatus(EXIT_WRITE);
     }
-    EndProgress();
+    ClearProgress();
     if (options.mode == MODE_INSTALL && done && !SyncGameDirectory(reason, sizeof(reason))) {
         Say("cannot write in %s: %s", options.gamePath, reason);
         done = SetStatus(EXIT_WRITE);
@@ -1292,13 +1389,13 @@ int main(int argc, char **argv)
         else if (done)
             printf("no damage found in %lu files\n", filesWritten);
     }
-    if (options.mode == MODE_INSTALL && done && isatty(1))
+    if (options.mode == MODE_INSTALL && done && isatty(1) && !options.quiet)
         printf("installed %lu files, %.1f MB, into %s in %.1f s\n", filesWritten,
                (double)bytesWritten / 1048576.0, options.gamePath, Seconds(&startTime, &now));
-    if (options.mode == MODE_INSTALL && done && options.dosboxFile && isatty(1))
+    if (options.mode == MODE_INSTALL && done && options.dosboxFile && isatty(1) && !options.quiet)
         printf("start it with: dosbox -conf %s\n", options.dosboxFile);
     if (done && keptDamaged) {
-        Say("%d files from bad areas of the mapfile were installed as the image holds them", keptDamaged);
+        Warn("%d files from bad areas of the mapfile were installed as the image holds them", keptDamaged);
         done = SetStatus(EXIT_DAMAGED);
     }
     FreeDamageMap();
