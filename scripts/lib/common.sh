@@ -57,8 +57,8 @@ tt_install_deps() {
   local arch need=0 cmd
   arch=$(tt_test_arch)
   for cmd in cmake i686-w64-mingw32-g++-posix x86_64-w64-mingw32-g++-posix i686-w64-mingw32-windres \
-             Xvfb xwd convert clang g++ python3 xorriso nasm dosbox \
-             lintian dpkg-shlibdeps dpkg-buildflags; do
+            Xvfb xwd convert clang g++ python3 xorriso nasm dosbox \
+             lintian dpkg-shlibdeps dpkg-buildflags groff; do
     command -v "$cmd" >/dev/null 2>&1 || need=1
   done
   if [ "$arch" = i686 ]; then [ -x /usr/lib/wine/wine ] || need=1
@@ -90,8 +90,8 @@ tt_install_deps() {
     g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 \
     cmake make g++ clang libclang-rt-14-dev googletest libgtest-dev \
     xvfb x11-apps x11-utils imagemagick python3 python3-pil fonts-dejavu-core \
-    xauth procps xorriso libarchive-dev nasm dosbox libfuse3-dev fuse3 pkg-config \
-    dpkg-dev lintian >/dev/null
+   xauth procps xorriso libarchive-dev nasm dosbox libfuse3-dev fuse3 pkg-config \
+    dpkg-dev lintian groff-base >/dev/null
 }
 
 # The Wine loader and server for the test architecture. Debian's /usr/bin/wine
