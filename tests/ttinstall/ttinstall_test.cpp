@@ -324,6 +324,8 @@ TEST(Ttinstall, KeepsToTheTerminal)
   } cases[] = {
     { "xterm", goodList, "", "TERM=xterm,NO_COLOR=", 0, true, true, false, "installed 5 files" },
     { "narrow", goodList, "", "TERM=xterm,NO_COLOR=", 0, true, true, false, nullptr },
+    { "Windows-1252 name", "ZEPH.BAT,\311T\311.BAT\r\nZEPH.BAT,ZEPH.BAT\r\n", "", "TERM=xterm,NO_COLOR=", 0, true,
+      true, false, "\303\211T\303\211.BAT " },
     { "quiet", goodList, "-q", "TERM=xterm", 0, false, false, false, nullptr },
     { "dumb", goodList, "", "TERM=dumb", 0, false, true, false, nullptr },
     { "no TERM", goodList, "", "TERM=", 0, false, true, false, nullptr },
@@ -340,15 +342,19 @@ TEST(Ttinstall, KeepsToTheTerminal)
                                       c.env, columns, &shown))
         << c.name << ": " << shown;
     /* The terminal turns each \n into \r\n; any other \r begins a line of
-     * progress (or its blanking), as wide as the terminal but one column. */
+     * progress (or its blanking), as wide as the terminal but one column;
+     * the list's Windows-1252 names are shown in UTF-8. */
     bool progress = false;
     for (size_t at = shown.find('\r'); at != std::string::npos; at = shown.find('\r', at + 1)) {
       if (shown[at + 1] == '\n')
         continue;
       progress = true;
       size_t end = shown.find('\r', at + 1);
+      size_t width = 0;   /* in UTF-8 characters */
+      for (size_t i = at + 1; i < end && end != std::string::npos; i++)
+        width += ((unsigned char)shown[i] & 0xC0) != 0x80;
       if (end != std::string::npos && shown[end + 1] != '\n')
-        EXPECT_EQ(end - at - 1, (size_t)columns - 1) << c.name << ": " << shown;
+        EXPECT_EQ(width, (size_t)columns - 1) << c.name << ": " << shown;
     }
     EXPECT_EQ(c.progress, progress) << c.name << ": " << shown;
     EXPECT_EQ(c.summary, shown.find("installed ") != std::string::npos) << c.name << ": " << shown;

@@ -73,6 +73,26 @@ static const unsigned short windows1252High[32] = {
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178
 };
 
+size_t Windows1252ToUtf8(unsigned char byte, char to[3])
+{
+    unsigned int c = byte;
+    if (c >= 0x80 && c < 0xA0)
+        c = windows1252High[c - 0x80];
+    if (c < 0x80) {
+        to[0] = (char)c;
+        return 1;
+    }
+    if (c < 0x800) {
+        to[0] = (char)(0xC0 | (c >> 6));
+        to[1] = (char)(0x80 | (c & 0x3F));
+        return 2;
+    }
+    to[0] = (char)(0xE0 | (c >> 12));
+    to[1] = (char)(0x80 | ((c >> 6) & 0x3F));
+    to[2] = (char)(0x80 | (c & 0x3F));
+    return 3;
+}
+
 /* One component of a Windows name as the file system gets it: trailing dots
  * and blanks dropped as Windows drops them, then UTF-8. */
 static int HostComponent(const char *from, size_t length, char *to, size_t size)
@@ -81,24 +101,8 @@ static int HostComponent(const char *from, size_t length, char *to, size_t size)
         length--;
     size_t out = 0;
     for (size_t i = 0; i < length; i++) {
-        unsigned int c = (unsigned char)from[i];
-        if (c >= 0x80 && c < 0xA0)
-            c = windows1252High[c - 0x80];
-        unsigned char bytes[3];
-        size_t count;
-        if (c < 0x80) {
-            bytes[0] = (unsigned char)c;
-            count = 1;
-        } else if (c < 0x800) {
-            bytes[0] = (unsigned char)(0xC0 | (c >> 6));
-            bytes[1] = (unsigned char)(0x80 | (c & 0x3F));
-            count = 2;
-        } else {
-            bytes[0] = (unsigned char)(0xE0 | (c >> 12));
-            bytes[1] = (unsigned char)(0x80 | ((c >> 6) & 0x3F));
-            bytes[2] = (unsigned char)(0x80 | (c & 0x3F));
-            count = 3;
-        }
+        char bytes[3];
+        size_t count = Windows1252ToUtf8((unsigned char)from[i], bytes);
         if (out + count >= size)
             return 0;
         memcpy(to + out, bytes, count);

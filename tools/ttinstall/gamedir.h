@@ -42,4 +42,8 @@ void RemovePartialGameFile(void);
  * on the same file; 0 with the reason. */
 int CheckGameName(const char *name, char *key, size_t keySize, char *reason, size_t reasonSize);
 
+/* One character of a name in Windows form as UTF-8: its bytes (up to 3) in
+ * to, and their count. */
+size_t Windows1252ToUtf8(unsigned char byte, char to[3]);
+
 #endif

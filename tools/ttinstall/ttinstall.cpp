@@ -230,23 +230,26 @@ static void ShowProgress(int force)
     char tail[80], line[512];
     int tailLength = snprintf(tail, sizeof(tail), "%3d%%  %7.1f MB/s  %ld:%02ld left", percent,
                               rate / 1048576.0, left / 60, left % 60);
+    if (tailLength >= (int)sizeof(tail))
+        tailLength = (int)sizeof(tail) - 1;
+    /* A column a byte, but for the name's 32 characters, of up to 3 bytes. */
     int room = TerminalColumns() - 1;
-    if (room > (int)sizeof(line) - 8)
-        room = (int)sizeof(line) - 8;
+    if (room > (int)sizeof(line) - 2 * 32 - 1)
+        room = (int)sizeof(line) - 2 * 32 - 1;
     int nameColumns = room - tailLength - 1;
     if (nameColumns > 32)
         nameColumns = 32;
     size_t length = 0;
     int columns = 0;
     if (nameColumns >= 8) {
-        /* The name by its characters (UTF-8 continuation bytes take no
-         * column), control characters shown as '?'. */
-        for (const unsigned char *c = (const unsigned char *)progressName; *c; c++) {
-            if ((*c & 0xC0) != 0x80 && columns == nameColumns)
-                break;
-            if ((*c & 0xC0) != 0x80)
-                columns++;
-            line[length++] = *c < 0x20 || *c == 0x7F ? '?' : (char)*c;
+        /* The name is the list's, in Windows-1252: a column a byte, shown
+         * in UTF-8 as the file system has it, control characters as '?'. */
+        for (const unsigned char *c = (const unsigned char *)progressName; *c && columns < nameColumns;
+             c++, columns++) {
+            if (*c < 0x20 || *c == 0x7F)
+                line[length++] = '?';
+            else
+                length += Windows1252ToUtf8(*c, line + length);
         }
         for (; columns <= nameColumns; columns++)
             line[length++] = ' ';
